@@ -1,0 +1,57 @@
+"""The command-line tool, run as a script would run it."""
+import subprocess
+import sys
+
+TOOL = sys.argv[1]
+failures = 0
+
+
+def run(*args):
+    return subprocess.run([TOOL, *args], capture_output=True, timeout=60)
+
+
+def check(condition, what):
+    global failures
+    if not condition:
+        failures += 1
+        print("FAILED:", what)
+
+
+first = run("--limit", "99", "--sheets", "40", "--difficulty", "难", "--seed", "7")
+check(first.returncode == 0, "a normal run exits 0")
+text = first.stdout.decode("utf-8")
+check(text.count("题") == 40, "one title per sheet")
+check(text.count("\r\n") == 40 * 22, "22 CR LF per sheet")
+check("\n" not in text.replace("\r\n", ""), "no bare line feeds")
+check(text.endswith(" ") and not text.endswith("\n"), "ends in spaces, no newline at the end")
+check(len(text) == 40 * 1077, "Hard sheets are 1,077 characters each")
+check(text.startswith(" " * 10 + "100道口算题（100以内纯进位、退位）\r\n班级:"), "starts with the heading")
+again = run("--limit", "99", "--sheets", "40", "--difficulty", "难", "--seed", "7")
+check(again.stdout == first.stdout, "same seed, same bytes")
+other = run("--limit", "99", "--sheets", "40", "--difficulty", "难", "--seed", "8")
+check(other.stdout != first.stdout, "another seed, another text")
+unseeded = run("--sheets", "2")
+check(unseeded.returncode == 0 and unseeded.stdout.decode().count("题") == 2, "defaults with Medium")
+
+for sheets in ("0", "-3"):
+    r = run("--sheets", sheets)
+    check(r.returncode == 0 and r.stdout == b"" and r.stderr == b"", f"--sheets {sheets} prints nothing")
+r = run("--sheets", "2.5", "--seed", "1")
+check(r.stdout.decode().count("题") == 2, "2.5 sheets round to 2")
+r = run("--sheets", "3.5", "--seed", "1")
+check(r.stdout.decode().count("题") == 4, "3.5 sheets round to 4")
+
+r = run("--limit", "20", "--difficulty", "难")
+check(r.returncode == 1 and r.stdout == b"" and "32" in r.stderr.decode(), "unworkable limit refused")
+
+for bad in (["--difficulty", "hard"], ["--difficulty", "中 "], ["--limit"], ["--limit", "abc"],
+            ["--limit", "40000"], ["--sheets", "1e999"], ["--seed", "-1"], ["--frobnicate"]):
+    r = run(*bad)
+    check(r.returncode == 2 and b"usage:" in r.stderr and r.stdout == b"", f"bad arguments {bad}")
+
+r = run("--help")
+check(r.returncode == 0 and all(o in r.stdout.decode() for o in
+                                ("--limit", "--sheets", "--difficulty", "--seed", "--help")), "--help")
+
+print(f"{'FAILED' if failures else 'passed'}: {failures} failures")
+sys.exit(1 if failures else 0)
