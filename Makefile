@@ -45,7 +45,7 @@ test: build
 
 # The generator's tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
-	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPELLARIN_GENERATOR_ONLY=ON -DPELLARIN_BENCHMARKS=OFF \
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPELLARIN_WITHOUT_QT=ON -DPELLARIN_BENCHMARKS=OFF \
 		-DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -O1"
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)

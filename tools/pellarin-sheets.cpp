@@ -10,11 +10,12 @@
 #include "generator/BuildSheets.h"
 #include "generator/NumberReading.h"
 #include "generator/Utf.h"
+#include "export/DocxWriter.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pellarin-sheets [--limit N] [--sheets N] [--difficulty 难|中|易] [--seed N] [--help]\n";
+    "usage: pellarin-sheets [--limit N] [--sheets N] [--difficulty 难|中|易] [--seed N] [--docx FILE] [--help]\n";
 
 constexpr const char* kHelp =
     "Writes practice sheets of addition and subtraction to standard output as UTF-8,\n"
@@ -26,9 +27,12 @@ constexpr const char* kHelp =
     "  --difficulty D    难 (carry or borrow in every step), 中 (any) or 易 (none); default 中\n"
     "  --seed N          start the random stream at N and keep the clock still, so that\n"
     "                    the same seed and settings always give the same text\n"
+    "  --docx FILE       write the sheets as an A4 word-processor document (.docx) to FILE\n"
+    "                    instead of printing them; an existing FILE is never overwritten\n"
     "  --help            this text\n"
     "\n"
-    "Exit status: 0 done, 1 settings that cannot fill the sheets (reason on standard error),\n"
+    "Exit status: 0 done, 1 settings that cannot fill the sheets or a document that could\n"
+    "not be written (reason on standard error),\n"
     "2 bad arguments.\n";
 
 int Usage(const std::string& problem) {
@@ -66,6 +70,7 @@ int main(int argc, char** argv) {
     std::int16_t sheets = 40;
     std::u16string difficulty = u"中";
     std::optional<std::uint64_t> seed;
+    std::optional<std::string> docx;
 
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
@@ -74,7 +79,8 @@ int main(int argc, char** argv) {
             std::fputs(kHelp, stdout);
             return 0;
         }
-        if (option != "--limit" && option != "--sheets" && option != "--difficulty" && option != "--seed") {
+        if (option != "--limit" && option != "--sheets" && option != "--difficulty" && option != "--seed" &&
+            option != "--docx") {
             return Usage("unknown option '" + std::string(option) + "'");
         }
         if (i + 1 >= argc) return Usage(std::string(option) + " needs a value");
@@ -89,6 +95,9 @@ int main(int argc, char** argv) {
             if (!pellarin::ParseDifficulty(difficulty)) {
                 return Usage("--difficulty is one of 难, 中 and 易, not '" + std::string(value) + "'");
             }
+        } else if (option == "--docx") {
+            if (value.empty()) return Usage("--docx needs a file name");
+            docx = std::string(value);
         } else {
             seed = ParseSeed(value);
             if (!seed) return Usage("--seed takes a whole number from 0 to 18446744073709551615");
@@ -104,6 +113,17 @@ int main(int argc, char** argv) {
     if (result.refused()) {
         std::fprintf(stderr, "pellarin-sheets: %s\n", pellarin::ToUtf8(result.refusal).c_str());
         return 1;
+    }
+    if (docx) {
+        try {
+            pellarin::DocxFileWriter writer(*docx);
+            pellarin::WriteSheetsDocument(writer, [&] { return result.outputText; });
+            writer.Show();
+        } catch (const pellarin::DocumentError& e) {
+            std::fprintf(stderr, "pellarin-sheets: %s: %s\n", e.path().c_str(), e.what());
+            return 1;
+        }
+        return 0;
     }
     const std::string bytes = pellarin::ToUtf8(result.outputText);
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {

@@ -1,0 +1,256 @@
+// The picture buttons: routing from captions to faces, hover and press looks, and the
+// help, start, clear, copy and exit commands.
+#include <QClipboard>
+#include <QSignalSpy>
+
+#include "WindowFixture.h"
+
+namespace {
+const QColor kBlack(0, 0, 0), kMaroon(128, 0, 0), kLightGreen(128, 255, 128), kGreen(0, 255, 0), kRed(255, 0, 0);
+}
+
+class CommandButtonsTest : public QObject, public WindowFixture {
+    Q_OBJECT
+
+    bool highlighted(int i) const { return face(i)->picture().cacheKey() == find<QLabel>("Image2")->pixmap().cacheKey(); }
+    int sheetsInBox() const { return static_cast<int>(text2()->text().count(QChar(u'题'))); }
+
+private slots:
+    void init() { open(); }
+    void cleanup() { close(); }
+
+    void hoverHighlightsOneFace_data() {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < 9; ++i) {
+            if (i != 5) QTest::addRow("face %d", i) << i;  // 5 is disabled at start
+        }
+    }
+    void hoverHighlightsOneFace() {
+        QFETCH(int, index);
+        moveOver(face(index), faceOnly(index));
+        for (int k = 0; k < 9; ++k) {
+            QCOMPARE(highlighted(k), k == index);
+            QCOMPARE(label(k)->font().bold(), k == index);
+            const QColor expected = k == 3 ? kLightGreen : k == index ? kMaroon : kBlack;
+            QCOMPARE(label(k)->textColor(), expected);
+        }
+    }
+
+    void captionsAndDisabledButtonsDoNotHover() {
+        moveOver(face(0), faceOnly(0));
+        moveOver(label(2));  // a caption has no movement handling
+        QVERIFY(highlighted(0));
+        QVERIFY(!highlighted(2));
+        moveOver(face(5), faceOnly(5));  // disabled: ignored, the last look stays
+        QVERIFY(highlighted(0));
+        QVERIFY(!highlighted(5));
+        QCOMPARE(label(5)->textColor(), kBlack);  // but reset by step 1 of the earlier hover
+    }
+
+    void pressBordersUntilAnyMovement() {
+        for (int i : {4, 6, 7}) {
+            press(face(i), Qt::LeftButton, faceOnly(i));
+            QVERIFY(face(i)->hasBorder());
+            release(face(i), Qt::LeftButton, faceOnly(i));  // releasing does not end the look
+            QVERIFY(face(i)->hasBorder());
+            moveOver(face(0), faceOnly(0));  // the slightest movement over any face does
+            QVERIFY(!face(i)->hasBorder());
+        }
+        // Dragging away from a pressed face moves over it first (the face holds the mouse),
+        // which ends the look; released outside, the press is no click: no exit.
+        press(face(8), Qt::LeftButton, faceOnly(8));
+        QVERIFY(face(8)->hasBorder());
+        moveOver(face(0), faceOnly(0));
+        QVERIFY(!face(8)->hasBorder());
+        release(face(0), Qt::LeftButton, faceOnly(0));
+        QVERIFY(form->isVisible());
+        // The press look changes neither picture nor caption.
+        press(label(6));
+        QVERIFY(face(6)->hasBorder());
+        QVERIFY(!highlighted(6));
+        QCOMPARE(label(6)->textColor(), kBlack);
+    }
+
+    void startPressSetsTheWaitingStatusWithAnyButton() {
+        press(label(4), Qt::RightButton);
+        QCOMPARE(label(12)->text(), QStringLiteral("请稍等出题中......"));
+        QCOMPARE(label(12)->textColor(), kRed);
+        QVERIFY(face(4)->hasBorder());
+        QVERIFY(text2()->text().isEmpty());  // a press is no click
+    }
+
+    void helpBoxOnPressNotClick() {
+        press(face(3), Qt::LeftButton, faceOnly(3));
+        QCOMPARE(boxes.size(), std::size_t{1});
+        QCOMPARE(boxes[0].title, QStringLiteral("帮助"));
+        QCOMPARE(boxes[0].icon, QMessageBox::Warning);
+        QVERIFY(boxes[0].text.startsWith(Form1::kHelpText + QStringLiteral("\r\n")));
+        QVERIFY(boxes[0].text.endsWith(Form1::kContactLine));
+        QVERIFY(!face(3)->hasBorder());
+        release(face(3), Qt::LeftButton, faceOnly(3));
+        click(label(3));
+        QCOMPARE(boxes.size(), std::size_t{2});  // the caption's press, passed on
+    }
+
+    void startRunsAndConsecutiveRunsReplace() {
+        text1(2)->setText(QStringLiteral("3"));
+        click(label(4));
+        QCOMPARE(sheetsInBox(), 3);
+        QCOMPARE(label(10)->text(), QStringLiteral("3"));
+        QCOMPARE(label(12)->text(), QStringLiteral("出题完毕！！！"));
+        QCOMPARE(label(12)->textColor(), kGreen);
+        QVERIFY(face(4)->isEnabled() && label(4)->isEnabled());
+        QVERIFY(face(5)->isEnabled() && label(5)->isEnabled());
+        QVERIFY(text2()->text().endsWith(QLatin1Char(' ')));
+        QCOMPARE(text2()->text().count(QStringLiteral("\r\n")), 66);
+        text1(2)->setText(QStringLiteral("2"));
+        clickFace(4);
+        QCOMPARE(sheetsInBox(), 2);
+        QCOMPARE(label(10)->text(), QStringLiteral("2"));
+        QVERIFY(boxes.empty());
+    }
+
+    void runsThatProduceNothing_data() {
+        QTest::addColumn<QString>("sheets");
+        QTest::addColumn<QString>("difficulty");
+        QTest::newRow("empty count") << "" << "中";
+        QTest::newRow("zero") << "0" << "难";
+        QTest::newRow("negative pasted") << "-5" << "易";
+        QTest::newRow("unknown difficulty") << "40" << "中 ";
+    }
+    void runsThatProduceNothing() {
+        QFETCH(QString, sheets);
+        QFETCH(QString, difficulty);
+        text2()->setText(QStringLiteral("old text"));
+        text1(2)->setText(sheets);
+        combo()->setEditText(difficulty);
+        clickFace(4);
+        QVERIFY(text2()->text().isEmpty());
+        QCOMPARE(label(10)->text(), QStringLiteral("0"));
+        QCOMPARE(label(12)->text(), QStringLiteral("出题完毕！！！"));
+        QVERIFY(face(5)->isEnabled());
+        QVERIFY(boxes.empty());
+    }
+
+    void fractionalSheetCountsRoundHalfToEven() {
+        text1(2)->setText(QStringLiteral("2.5"));
+        clickFace(4);
+        QCOMPARE(label(10)->text(), QStringLiteral("2"));
+        text1(2)->setText(QStringLiteral("3.5"));
+        clickFace(4);
+        QCOMPARE(label(10)->text(), QStringLiteral("4"));
+    }
+
+    void refusedRunsKeepEverything_data() {
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<QString>("sheets");
+        QTest::addColumn<QString>("mentions");
+        QTest::newRow("too few problems") << "25" << "40" << "32";
+        QTest::newRow("limit beyond 16 bits") << "-40000" << "40" << "多少以内的加减法";
+        QTest::newRow("count beyond 16 bits") << "99" << "-1e999" << "试卷份数";
+    }
+    void refusedRunsKeepEverything() {
+        QFETCH(QString, limit);
+        QFETCH(QString, sheets);
+        QFETCH(QString, mentions);
+        combo()->setEditText(QStringLiteral("难"));
+        text1(2)->setText(QStringLiteral("1"));
+        clickFace(4);  // a good run first
+        const QString before = text2()->text();
+        QCOMPARE(label(10)->text(), QStringLiteral("1"));
+        face(5)->setEnabled(false);
+        label(5)->setEnabled(false);
+        text1(0)->setText(limit);
+        text1(2)->setText(sheets);
+        press(label(4));
+        release(label(4));
+        QCOMPARE(boxes.size(), std::size_t{1});
+        QCOMPARE(boxes[0].title, QStringLiteral("数据错误"));
+        QCOMPARE(boxes[0].icon, QMessageBox::Warning);
+        QVERIFY2(boxes[0].text.contains(mentions), qPrintable(boxes[0].text));
+        QCOMPARE(text2()->text(), before);
+        QCOMPARE(label(10)->text(), QStringLiteral("1"));
+        QVERIFY(!face(5)->isEnabled());
+        QVERIFY(face(4)->isEnabled() && label(4)->isEnabled());
+        QVERIFY(label(12)->text() != QStringLiteral("出题完毕！！！"));
+    }
+
+    void clearSetsItsOwnValues() {
+        clickFace(4);
+        clickFace(6);
+        QCOMPARE(text1(0)->text(), QStringLiteral("99"));
+        QCOMPARE(text1(2)->text(), QStringLiteral("1"));  // not the 40 of loading
+        QVERIFY(text2()->text().isEmpty());
+        QVERIFY(label(10)->text().isEmpty());              // not the 0 of loading
+        QVERIFY(label(12)->text().isEmpty());
+        QVERIFY(face(4)->isEnabled() && label(4)->isEnabled());
+        QVERIFY(!face(5)->isEnabled() && !label(5)->isEnabled());
+        QCOMPARE(combo()->currentText(), QStringLiteral("中"));
+        QVERIFY(boxes.empty());
+    }
+
+    void copyPutsTheBoxTextIncludingEdits() {
+        QGuiApplication::clipboard()->setText(QStringLiteral("something from before"));
+        clickFace(4);
+        text2()->setFocus();
+        text2()->moveCursor(QTextCursor::End);
+        type(QStringLiteral("added"));
+        const QString edited = text2()->text();
+        QVERIFY(edited.endsWith(QStringLiteral("added")));
+        click(label(7));
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), edited);
+        QVERIFY(boxes.empty());
+    }
+
+    void copyOfAnEmptyBoxStillEmptiesTheClipboard() {
+        QGuiApplication::clipboard()->setText(QStringLiteral("something from before"));
+        QSignalSpy changes(QGuiApplication::clipboard(), &QClipboard::dataChanged);
+        clickFace(7);
+        QTRY_VERIFY(QGuiApplication::clipboard()->text().isEmpty());
+        QVERIFY(!changes.isEmpty());
+        QVERIFY(boxes.empty());
+    }
+
+    void countersAndStatusLabelsDoNothing() {
+        const QString before = text2()->text();
+        for (int i = 9; i <= 12; ++i) click(label(i));
+        QCOMPARE(text2()->text(), before);
+        QVERIFY(boxes.empty());
+        for (int i = 0; i <= 2; ++i) {
+            clickFace(i);
+            click(label(i));
+        }
+        QVERIFY(boxes.empty());
+        QVERIFY(form->isVisible());
+    }
+
+    void disabledExportIgnoresTheMouse() {
+        press(face(5), Qt::LeftButton, faceOnly(5));
+        release(face(5), Qt::LeftButton, faceOnly(5));
+        click(label(5));
+        QVERIFY(!face(5)->hasBorder());
+        QVERIFY(writer->calls.empty());
+    }
+
+    void exitClosesTheWindow() {
+        clickFace(8);
+        QVERIFY(!form->isVisible());
+        open();
+        click(label(8));
+        QVERIFY(!form->isVisible());
+    }
+
+    // One real modal box, pressed from a timer: the press handler waits for it.
+    void realHelpBoxIsModalAndWaits() {
+        MessageBox::SetTestHook(nullptr);
+        ModalCloser closer;
+        press(face(3), Qt::LeftButton, faceOnly(3));
+        QCOMPARE(closer.titles, QStringList{QStringLiteral("帮助")});
+        QCOMPARE(closer.icons.value(0), QMessageBox::Warning);
+        QVERIFY(closer.texts.value(0).startsWith(Form1::kHelpText));
+        release(face(3), Qt::LeftButton, faceOnly(3));
+    }
+};
+
+QTEST_MAIN(CommandButtonsTest)
+#include "CommandButtonsTest.moc"

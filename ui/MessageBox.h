@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+// Every box the program shows goes through here: modal, one OK button, and the handler that
+// asked for it goes on only after the user has closed it. Tests install a hook that sees the
+// box instead of the user and answers at once.
+class MessageBox {
+public:
+    struct Shown {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon;
+    };
+    using Hook = std::function<void(const Shown&)>;
+
+    static void Warning(QWidget* parent, const QString& title, const QString& text);
+    static void Information(QWidget* parent, const QString& title, const QString& text);
+
+    // With a hook set, boxes are handed to it and not shown. Pass nullptr to show them again.
+    static void SetTestHook(Hook hook);
+
+private:
+    static void Show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text);
+};
