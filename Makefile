@@ -52,6 +52,8 @@ sanitize: deps
 
 bench: build
 	./$(BUILD)/bench/pellarin_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/pellarin_window_bench --benchmark_repetitions=5 \
+		--benchmark_report_aggregates_only=true
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD)

@@ -53,11 +53,13 @@ std::string Escape(std::u16string_view text) {
     return out;
 }
 
+// The text is marked Chinese: besides being true, it makes a word processor that lacks SimSun
+// pick a Chinese font for the digits and signs too, whose ASCII is half-width as well.
 std::string RunProperties(long halfPoints) {
     const std::string size = std::to_string(halfPoints);
     return std::string("<w:rPr><w:rFonts w:ascii=\"") + kFont + "\" w:hAnsi=\"" + kFont + "\" w:eastAsia=\"" +
            kFont + "\" w:cs=\"" + kFont + "\"/><w:sz w:val=\"" + size + "\"/><w:szCs w:val=\"" + size +
-           "\"/></w:rPr>";
+           "\"/><w:lang w:val=\"zh-CN\" w:eastAsia=\"zh-CN\"/></w:rPr>";
 }
 
 // One paragraph per line; a tab is its own element inside the run.

@@ -65,6 +65,7 @@ public:
     // A window as the user meets it after the splash: shown, active, focus in Text1_0.
     void open() {
         boxes.clear();
+        writer = std::make_shared<WriterLog>();
         MessageBox::SetTestHook([this](const MessageBox::Shown& shown) { boxes.push_back(shown); });
         Form1::Options options;
         options.showSplash = false;
