@@ -22,7 +22,13 @@ public:
         : m_counter(seed), m_clock(clock) {}
 
     void Reseed() {
-        m_key = Mix(m_clock() ^ 0xD1B54A32D192ED03ULL);
+        // Most re-seeds see the same coarse reading as the last one; the key is then the same.
+        const ClockReading now = m_clock();
+        if (now != m_lastReading || !m_keyed) {
+            m_lastReading = now;
+            m_keyed = true;
+            m_key = Mix(now ^ 0xD1B54A32D192ED03ULL);
+        }
         m_counter += kStep;
     }
 
@@ -49,6 +55,8 @@ private:
 
     std::uint64_t m_counter;
     std::uint64_t m_key = 0;
+    ClockReading m_lastReading = 0;
+    bool m_keyed = false;
     ClockFn m_clock;
 };
 

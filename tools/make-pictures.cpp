@@ -221,7 +221,7 @@ int main(int argc, char** argv) {
     bool ok = Save(VerticalGradient(128, 28, QColor(160, 200, 250), QColor(240, 232, 210), QColor(60, 100, 200),
                                     QImage::Format_RGB888),
                    dir.filePath("face-normal.png"));
-    ok &= Save(VerticalGradient(128, 28, QColor(120, 200, 255), QColor(255, 238, 180), QColor(20, 80, 255),
+    ok &= Save(VerticalGradient(128, 28, QColor(165, 215, 255), QColor(255, 246, 200), QColor(40, 100, 255),
                                 QImage::Format_RGB888),
                dir.filePath("face-highlighted.png"));
     ok &= Save(Decoration(), dir.filePath("decoration.png"));

@@ -1,6 +1,7 @@
 // The main window as it opens: controls, places, looks and initial values.
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QImageReader>
 #include <QScrollBar>
 
 #include "WindowFixture.h"
@@ -22,6 +23,29 @@ private slots:
         QCOMPARE(form->palette().color(QPalette::Window), QColor(128, 128, 255));
         QVERIFY(!form->windowIcon().isNull());
         QCOMPARE(form->windowIcon().availableSizes().size(), 5);
+    }
+
+    // The pictures as compiled in, read back by Qt's own image readers.
+    void picturesHaveTheirSizes() {
+        QCOMPARE(QImage(QStringLiteral(":/pictures/face-normal.png")).size(), QSize(128, 28));
+        QCOMPARE(QImage(QStringLiteral(":/pictures/face-highlighted.png")).size(), QSize(128, 28));
+        QCOMPARE(QImage(QStringLiteral(":/pictures/decoration.png")).size(), QSize(261, 49));
+        QCOMPARE(QImage(QStringLiteral(":/pictures/splash.png")).size(), QSize(164, 314));
+        // Both faces are vertical gradients: one colour across a row, changing down a column.
+        const QImage normal(QStringLiteral(":/pictures/face-normal.png"));
+        const QImage bright(QStringLiteral(":/pictures/face-highlighted.png"));
+        QCOMPARE(normal.pixel(0, 5), normal.pixel(127, 5));
+        QVERIFY(normal.pixel(0, 0) != normal.pixel(0, 14));
+        for (int y : {0, 14, 27}) QVERIFY(QColor(bright.pixel(0, y)).lightness() > QColor(normal.pixel(0, y)).lightness());
+        QImageReader ico(QStringLiteral(":/pictures/pellarin.ico"));
+        QCOMPARE(ico.imageCount(), 9);
+        const QList<QPair<int, int>> expected = {{16, 4}, {48, 8}, {32, 8}, {16, 8}, {64, 32},
+                                                 {48, 32}, {32, 24}, {24, 32}, {16, 32}};
+        for (int i = 0; i < 9; ++i) {
+            QVERIFY(ico.jumpToImage(i));
+            const QImage image = ico.read();
+            QCOMPARE(image.size(), QSize(expected[i].first, expected[i].first));
+        }
     }
 
     void controlsStandAtTheirTwips_data() {
