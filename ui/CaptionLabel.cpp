@@ -1,6 +1,5 @@
 #include "CaptionLabel.h"
 
-#include <QApplication>
 #include <QMouseEvent>
 
 CaptionLabel::CaptionLabel(int index, const QString& text, QWidget* parent)
@@ -28,13 +27,11 @@ void CaptionLabel::setBold(bool bold) {
 }
 
 void CaptionLabel::mousePressEvent(QMouseEvent* event) {
-    m_pressed = true;
+    m_click.Pressed();
     emit pressed(m_index, event->button(), event->modifiers(), event->position().toPoint());
-    if (!(QApplication::mouseButtons() & event->button())) m_pressed = false;
+    m_click.AfterPressHandled(event->button());
 }
 
 void CaptionLabel::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = m_pressed && rect().contains(event->position().toPoint());
-    m_pressed = false;
-    if (click) emit clicked(m_index);
+    if (m_click.IsClick(this, event)) emit clicked(m_index);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClickTracker.h"
+
 #include <QLabel>
 
 // A label of the Label1 array: the caption of a picture button, the counter line or the
@@ -28,5 +30,5 @@ protected:
 
 private:
     int m_index;
-    bool m_pressed = false;
+    ClickTracker m_click;
 };

@@ -1,6 +1,5 @@
 #include "PictureFace.h"
 
-#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -34,15 +33,11 @@ void PictureFace::paintEvent(QPaintEvent*) {
 void PictureFace::mouseMoveEvent(QMouseEvent*) { emit moved(m_index); }
 
 void PictureFace::mousePressEvent(QMouseEvent* event) {
-    m_pressed = true;
+    m_click.Pressed();
     emit pressed(m_index, event->button(), event->modifiers(), event->position().toPoint());
-    // A press handler that shows a modal box has seen the button released inside the box;
-    // that release must not later turn into a click here.
-    if (!(QApplication::mouseButtons() & event->button())) m_pressed = false;
+    m_click.AfterPressHandled(event->button());
 }
 
 void PictureFace::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = m_pressed && rect().contains(event->position().toPoint());
-    m_pressed = false;
-    if (click) emit clicked(m_index);
+    if (m_click.IsClick(this, event)) emit clicked(m_index);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClickTracker.h"
+
 #include <QPixmap>
 #include <QWidget>
 
@@ -32,5 +34,5 @@ private:
     int m_index;
     QPixmap m_picture;
     bool m_border = false;
-    bool m_pressed = false;
+    ClickTracker m_click;
 };

@@ -1,22 +1,19 @@
 """Reads documents written by the export with python-docx, a real reader, and checks the page,
 the font size and that the paragraphs joined with CR LF give back exactly the text."""
+import docx
 import os
 import subprocess
 import sys
 import tempfile
 
-import docx
 from docx.shared import Pt
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import Checks  # noqa: E402
+
 WRITE_DOCX, SHEETS_TOOL = sys.argv[1], sys.argv[2]
-failures = 0
-
-
-def check(condition, what):
-    global failures
-    if not condition:
-        failures += 1
-        print("FAILED:", what)
+checks = Checks()
+check = checks.check
 
 
 def near_cm(length, cm):
@@ -69,5 +66,4 @@ with tempfile.TemporaryDirectory() as folder:
                          capture_output=True)
     check(bad.returncode == 1 and b"x.docx" in bad.stderr, "an unwritable path is reported")
 
-print(f"{'FAILED' if failures else 'passed'}: {failures} failures")
-sys.exit(1 if failures else 0)
+checks.finish()

@@ -8,22 +8,20 @@ import subprocess
 import sys
 import tempfile
 
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import Checks  # noqa: E402
+
 SHEETS_TOOL, PICTURE = sys.argv[1], sys.argv[2]
 TWO_OPERAND = re.compile(r"^\d+[＋－]\d+=$")
-failures = 0
-
-
-def check(condition, what):
-    global failures
-    if not condition:
-        failures += 1
-        print("FAILED:", what)
+checks = Checks()
+check = checks.check
 
 
 soffice = shutil.which("soffice") or shutil.which("libreoffice")
 if not soffice:
-    print("FAILED: LibreOffice is not installed (make installs libreoffice-writer-nogui)")
-    sys.exit(1)
+    check(False, "LibreOffice is installed (make installs libreoffice-writer-nogui)")
+    checks.finish()
 
 with tempfile.TemporaryDirectory() as folder:
     document = os.path.join(folder, "sheets.docx")
@@ -67,5 +65,4 @@ with tempfile.TemporaryDirectory() as folder:
                     PICTURE.removesuffix(".png")], check=True)
     check(os.path.getsize(PICTURE) > 1000, "page 1 saved as a picture")
 
-print(f"{'FAILED' if failures else 'passed'}: {failures} failures")
-sys.exit(1 if failures else 0)
+checks.finish()

@@ -1,20 +1,18 @@
 """The command-line tool, run as a script would run it."""
+import os
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import Checks  # noqa: E402
+
 TOOL = sys.argv[1]
-failures = 0
+checks = Checks()
+check = checks.check
 
 
 def run(*args):
     return subprocess.run([TOOL, *args], capture_output=True, timeout=60)
-
-
-def check(condition, what):
-    global failures
-    if not condition:
-        failures += 1
-        print("FAILED:", what)
 
 
 first = run("--limit", "99", "--sheets", "40", "--difficulty", "难", "--seed", "7")
@@ -53,5 +51,4 @@ r = run("--help")
 check(r.returncode == 0 and all(o in r.stdout.decode() for o in
                                 ("--limit", "--sheets", "--difficulty", "--seed", "--help")), "--help")
 
-print(f"{'FAILED' if failures else 'passed'}: {failures} failures")
-sys.exit(1 if failures else 0)
+checks.finish()
