@@ -1,11 +1,11 @@
 """Reads documents written by the export with python-docx, a real reader, and checks the page,
 the font size and that the paragraphs joined with CR LF give back exactly the text."""
-import docx
 import os
 import subprocess
 import sys
 import tempfile
 
+import docx
 from docx.shared import Pt
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))

@@ -8,7 +8,6 @@ import subprocess
 import sys
 import tempfile
 
-
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from checks import Checks  # noqa: E402
 
@@ -16,7 +15,6 @@ SHEETS_TOOL, PICTURE = sys.argv[1], sys.argv[2]
 TWO_OPERAND = re.compile(r"^\d+[＋－]\d+=$")
 checks = Checks()
 check = checks.check
-
 
 soffice = shutil.which("soffice") or shutil.which("libreoffice")
 if not soffice:
