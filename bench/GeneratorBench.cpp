@@ -4,7 +4,7 @@
 #include <time.h>
 
 #include "generator/BuildSheets.h"
-#include "support/NaiveReference.h"
+#include "bench/NaiveBuildSheets.h"
 
 namespace pellarin {
 namespace {

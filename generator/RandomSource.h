@@ -19,15 +19,14 @@ ClockReading SystemClockReading();
 class RandomSource {
 public:
     explicit RandomSource(std::uint64_t seed = 0, ClockFn clock = &SystemClockReading)
-        : m_counter(seed), m_clock(clock) {}
+        : m_counter(seed), m_key(KeyFor(0)), m_clock(clock) {}
 
     void Reseed() {
         // Most re-seeds see the same coarse reading as the last one; the key is then the same.
         const ClockReading now = m_clock();
-        if (now != m_lastReading || !m_keyed) {
+        if (now != m_lastReading) {
             m_lastReading = now;
-            m_keyed = true;
-            m_key = Mix(now ^ 0xD1B54A32D192ED03ULL);
+            m_key = KeyFor(now);
         }
         m_counter += kStep;
     }
@@ -53,10 +52,11 @@ private:
         return z ^ (z >> 31);
     }
 
+    static std::uint64_t KeyFor(ClockReading reading) { return Mix(reading ^ 0xD1B54A32D192ED03ULL); }
+
     std::uint64_t m_counter;
-    std::uint64_t m_key = 0;
+    std::uint64_t m_key;  // always KeyFor(m_lastReading)
     ClockReading m_lastReading = 0;
-    bool m_keyed = false;
     ClockFn m_clock;
 };
 

@@ -103,26 +103,15 @@ QImage Icon(int size) {
 // palette, 24 and 32 bits direct; the AND mask marks transparent pixels.
 QByteArray IcoBitmap(const QImage& source, int bits) {
     const int size = source.width();
-    QImage indexed;
+    // Palette depths use a fixed colour cube: 2 x 2 x 4 levels for 16 colours, 6 x 6 x 6 for 256.
     QVector<QRgb> palette;
+    QImage indexed;
     if (bits <= 8) {
-        indexed = source.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
-        if (indexed.colorCount() > (1 << bits)) {
-            indexed = source.convertToFormat(QImage::Format_RGB32)
-                          .convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
-        }
-        palette = indexed.colorTable();
-        if (palette.size() > (1 << bits)) {
-            // Fall back to a fixed palette of levels that fits the depth.
-            palette.clear();
-            const int levels = bits == 4 ? 2 : 6;
-            for (int r = 0; r < levels; ++r)
-                for (int g = 0; g < levels; ++g)
-                    for (int b = 0; b < levels; ++b)
-                        if (palette.size() < (1 << bits))
-                            palette.append(qRgb(r * 255 / (levels - 1), g * 255 / (levels - 1), b * 255 / (levels - 1)));
-            indexed = source.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither);
-        }
+        const int rg = bits == 4 ? 2 : 6, b = bits == 4 ? 4 : 6;
+        for (int r = 0; r < rg; ++r)
+            for (int g = 0; g < rg; ++g)
+                for (int k = 0; k < b; ++k) palette.append(qRgb(r * 255 / (rg - 1), g * 255 / (rg - 1), k * 255 / (b - 1)));
+        indexed = source.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither);
         palette.resize(1 << bits);
     }
     QByteArray out;

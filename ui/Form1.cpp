@@ -51,14 +51,14 @@ QFont SongTi(double points) {
     return font;
 }
 
-struct LabelSpec {
+struct LabelLayout {
     const char16_t* text;
     int left, top, width, height;
     double points;
 };
 
 // Label1 0..12: the nine captions, then the counter line and the status line.
-constexpr LabelSpec kLabels[13] = {
+constexpr LabelLayout kLabels[13] = {
     {u"多少以内的加减法？", 840, 240, 2895, 255, 14.25},
     {u"难   易   程   度", 840, 720, 2895, 255, 14.25},
     {u"试   卷   份   数", 840, 1200, 2775, 255, 14.25},
@@ -74,10 +74,13 @@ constexpr LabelSpec kLabels[13] = {
     {u"", 7440, 165, 2535, 255, 10.5},
 };
 
-// A settings box's value as the run takes it: the leading number, rounded halves to even,
-// or nothing when it does not fit 16 bits.
+// A settings box's value, as the checks compare it: the leading number, unrounded.
+double ValueOf(const QLineEdit* box) { return pellarin::ReadLeadingNumber(box->text().toStdU16String()); }
+
+// The same value as the run takes it: rounded halves to even, or nothing when it does not
+// fit 16 bits.
 std::optional<std::int16_t> ReadSetting(const QLineEdit* box) {
-    return pellarin::ToInt16HalfEven(pellarin::ReadLeadingNumber(box->text().toStdU16String()));
+    return pellarin::ToInt16HalfEven(ValueOf(box));
 }
 
 }  // namespace
@@ -148,10 +151,10 @@ void Form1::BuildControls() {
         m_faces[i] = face;
     }
     for (int i = 0; i < 13; ++i) {
-        const LabelSpec& spec = kLabels[i];
-        auto* label = new CaptionLabel(i, QString::fromUtf16(spec.text), this);
-        label->setGeometry(twips::ToPixels(spec.left, spec.top, spec.width, spec.height, ppt));
-        label->setFont(SongTi(spec.points));
+        const LabelLayout& layout = kLabels[i];
+        auto* label = new CaptionLabel(i, QString::fromUtf16(layout.text), this);
+        label->setGeometry(twips::ToPixels(layout.left, layout.top, layout.width, layout.height, ppt));
+        label->setFont(SongTi(layout.points));
         // A caption passes its presses and clicks on to the face of the same index; the
         // counter and status labels (9 to 12) have no face and nothing answers them.
         connect(label, &CaptionLabel::pressed, this, [this](int index) { OnFacePressed(index); });
@@ -365,7 +368,7 @@ void Form1::Copy() {
 
 void Form1::OnNumberChanged(int index) {
     NumericBox* box = index == 0 ? m_limitBox : m_sheetsBox;
-    const double value = pellarin::ReadLeadingNumber(box->text().toStdU16String());
+    const double value = ValueOf(box);
     if (index == 0 && value > 99) {
         Warn(kLimitTooLarge);
         box->setText(QStringLiteral("99"));
@@ -376,7 +379,7 @@ void Form1::OnNumberChanged(int index) {
 }
 
 void Form1::OnNumberLostFocus(int) {
-    if (pellarin::ReadLeadingNumber(m_limitBox->text().toStdU16String()) < 20) {
+    if (ValueOf(m_limitBox) < 20) {
         Warn(kLimitTooSmall);
         m_limitBox->setText(QStringLiteral("99"));
     }

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "generator/BuildSheets.h"
-#include "support/NaiveReference.h"
+#include "bench/NaiveBuildSheets.h"
 #include "support/ScriptedSource.h"
 
 namespace pellarin {

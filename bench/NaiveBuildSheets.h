@@ -1,9 +1,9 @@
 #pragma once
 
-// The generation run read literally: draws through floating point, the layout spelt out with
-// string concatenation, and the duplicate test comparing the candidate's text with up to 100
-// stored texts. Tests hold the real run to it (same source, same text) and the benchmark
-// measures how far below it the real run is.
+// The baseline of the benchmark: the generation run read literally, with draws through
+// floating point, the layout spelt out by string concatenation, and the duplicate test
+// comparing the candidate's text with up to 100 stored texts. A test also holds the real run
+// to it: same stream, same text.
 
 #include <array>
 #include <cmath>
