@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <vector>
 
 #include "generator/SheetLayout.h"
 
@@ -10,32 +10,15 @@ namespace {
 constexpr auto kAdd = Op::Add;
 constexpr auto kSub = Op::Sub;
 
-TEST(SheetLayout, HeadingTexts) {
+TEST(SheetLayout, HeadingAndForms) {
     EXPECT_EQ(kTitle.size(), 20u);
-    EXPECT_EQ(kSecondHeadingLine.size(), 39u);
     EXPECT_EQ(kSecondHeadingLine, std::u16string(u"班级:") + std::u16string(9, u' ') + u"姓名:" +
                                       std::u16string(10, u' ') + u"得分:" + std::u16string(8, u' ') + u"用时:");
-    EXPECT_EQ(kTitle.find(u'（'), 7u);
-    EXPECT_EQ(std::count(kTitle.begin(), kTitle.end(), u'题'), 1);
-}
-
-TEST(SheetLayout, FormsByPosition) {
-    EXPECT_EQ(FormOf(1), LayoutForm::First);
-    EXPECT_EQ(FormOf(2), LayoutForm::TwoOperandPadded);
-    EXPECT_EQ(FormOf(5), LayoutForm::TwoOperandLineEnd);
-    EXPECT_EQ(FormOf(79), LayoutForm::TwoOperandPadded);
-    EXPECT_EQ(FormOf(80), LayoutForm::TwoOperandLineEnd);
-    EXPECT_EQ(FormOf(81), LayoutForm::ChainedPadded);
-    EXPECT_EQ(FormOf(84), LayoutForm::ChainedLineEnd);
-    EXPECT_EQ(FormOf(96), LayoutForm::ChainedLineEnd);
+    EXPECT_EQ(FormOf(1), LayoutForm::First);  // a multiple of 5 is tested first, 1 is not one
     EXPECT_EQ(FormOf(100), LayoutForm::ChainedPadded);  // the last text ends in spaces
     int counts[kLayoutFormCount] = {};
     for (int i = 1; i <= 100; ++i) ++counts[static_cast<int>(FormOf(i))];
-    EXPECT_EQ(counts[0], 1);
-    EXPECT_EQ(counts[1], 16);
-    EXPECT_EQ(counts[2], 63);
-    EXPECT_EQ(counts[3], 4);
-    EXPECT_EQ(counts[4], 16);
+    EXPECT_EQ(std::vector<int>(counts, counts + kLayoutFormCount), (std::vector<int>{1, 16, 63, 4, 16}));
 }
 
 TEST(SheetLayout, ProblemTextOfEachForm) {

@@ -1,7 +1,6 @@
 // The picture buttons: routing from captions to faces, hover and press looks, and the
 // help, start, clear, copy and exit commands.
 #include <QClipboard>
-#include <QSignalSpy>
 
 #include "WindowFixture.h"
 
@@ -12,7 +11,9 @@ const QColor kBlack(0, 0, 0), kMaroon(128, 0, 0), kLightGreen(128, 255, 128), kG
 class CommandButtonsTest : public QObject, public WindowFixture {
     Q_OBJECT
 
-    bool highlighted(int i) const { return face(i)->picture().cacheKey() == find<QLabel>("Image2")->pixmap().cacheKey(); }
+    bool highlighted(int i) const {
+        return face(i)->picture().cacheKey() == find<QLabel>(QStringLiteral("Image2"))->pixmap().cacheKey();
+    }
     int sheetsInBox() const { return static_cast<int>(text2()->text().count(QChar(u'题'))); }
 
 private slots:
@@ -21,9 +22,7 @@ private slots:
 
     void hoverHighlightsOneFace_data() {
         QTest::addColumn<int>("index");
-        for (int i = 0; i < 9; ++i) {
-            if (i != 5) QTest::addRow("face %d", i) << i;  // 5 is disabled at start
-        }
+        for (int i : {0, 3, 8}) QTest::addRow("face %d", i) << i;
     }
     void hoverHighlightsOneFace() {
         QFETCH(int, index);
@@ -31,43 +30,41 @@ private slots:
         for (int k = 0; k < 9; ++k) {
             QCOMPARE(highlighted(k), k == index);
             QCOMPARE(label(k)->font().bold(), k == index);
-            const QColor expected = k == 3 ? kLightGreen : k == index ? kMaroon : kBlack;
-            QCOMPARE(label(k)->textColor(), expected);
+            // Caption 3 is light green after every hover, its own included.
+            QCOMPARE(label(k)->textColor(), k == 3 ? kLightGreen : k == index ? kMaroon : kBlack);
         }
     }
 
-    void captionsAndDisabledButtonsDoNotHover() {
+    void captionsAndDisabledButtonsIgnoreTheMouse() {
         moveOver(face(0), faceOnly(0));
         moveOver(label(2));  // a caption has no movement handling
-        QVERIFY(highlighted(0));
-        QVERIFY(!highlighted(2));
-        moveOver(face(5), faceOnly(5));  // disabled: ignored, the last look stays
-        QVERIFY(highlighted(0));
-        QVERIFY(!highlighted(5));
-        QCOMPARE(label(5)->textColor(), kBlack);  // but reset by step 1 of the earlier hover
+        moveOver(face(5), faceOnly(5));  // the export button is disabled at start
+        QVERIFY(highlighted(0) && !highlighted(2) && !highlighted(5));
+        press(face(5), Qt::LeftButton, faceOnly(5));
+        release(face(5), Qt::LeftButton, faceOnly(5));
+        click(label(5));
+        QVERIFY(!face(5)->hasBorder());
+        QVERIFY(writer->calls.empty());
     }
 
     void pressBordersUntilAnyMovement() {
         for (int i : {4, 6, 7}) {
             press(face(i), Qt::LeftButton, faceOnly(i));
-            QVERIFY(face(i)->hasBorder());
             release(face(i), Qt::LeftButton, faceOnly(i));  // releasing does not end the look
             QVERIFY(face(i)->hasBorder());
             moveOver(face(0), faceOnly(0));  // the slightest movement over any face does
             QVERIFY(!face(i)->hasBorder());
         }
-        // Dragging away from a pressed face moves over it first (the face holds the mouse),
-        // which ends the look; released outside, the press is no click: no exit.
+        // Dragging away from a pressed face moves over it first (it holds the mouse), which
+        // ends the look; released elsewhere, the press is no click: no exit.
         press(face(8), Qt::LeftButton, faceOnly(8));
         QVERIFY(face(8)->hasBorder());
         moveOver(face(0), faceOnly(0));
         QVERIFY(!face(8)->hasBorder());
         release(face(0), Qt::LeftButton, faceOnly(0));
         QVERIFY(form->isVisible());
-        // The press look changes neither picture nor caption.
-        press(label(6));
-        QVERIFY(face(6)->hasBorder());
-        QVERIFY(!highlighted(6));
+        press(label(6));  // the press look changes neither picture nor caption
+        QVERIFY(face(6)->hasBorder() && !highlighted(6));
         QCOMPARE(label(6)->textColor(), kBlack);
     }
 
@@ -84,8 +81,7 @@ private slots:
         QCOMPARE(boxes.size(), std::size_t{1});
         QCOMPARE(boxes[0].title, QStringLiteral("帮助"));
         QCOMPARE(boxes[0].icon, QMessageBox::Warning);
-        QVERIFY(boxes[0].text.startsWith(Form1::kHelpText + QStringLiteral("\r\n")));
-        QVERIFY(boxes[0].text.endsWith(Form1::kContactLine));
+        QCOMPARE(boxes[0].text, Form1::kHelpText + QStringLiteral("\r\n") + Form1::kContactLine);
         QVERIFY(!face(3)->hasBorder());
         release(face(3), Qt::LeftButton, faceOnly(3));
         click(label(3));
@@ -99,46 +95,25 @@ private slots:
         QCOMPARE(label(10)->text(), QStringLiteral("3"));
         QCOMPARE(label(12)->text(), QStringLiteral("出题完毕！！！"));
         QCOMPARE(label(12)->textColor(), kGreen);
-        QVERIFY(face(4)->isEnabled() && label(4)->isEnabled());
-        QVERIFY(face(5)->isEnabled() && label(5)->isEnabled());
-        QVERIFY(text2()->text().endsWith(QLatin1Char(' ')));
+        QVERIFY(face(4)->isEnabled() && label(4)->isEnabled() && face(5)->isEnabled() && label(5)->isEnabled());
         QCOMPARE(text2()->text().count(QStringLiteral("\r\n")), 66);
-        text1(2)->setText(QStringLiteral("2"));
+        text1(2)->setText(QStringLiteral("3.5"));  // halves to even
         clickFace(4);
-        QCOMPARE(sheetsInBox(), 2);
-        QCOMPARE(label(10)->text(), QStringLiteral("2"));
+        QCOMPARE(sheetsInBox(), 4);
+        QCOMPARE(label(10)->text(), QStringLiteral("4"));
         QVERIFY(boxes.empty());
     }
 
-    void runsThatProduceNothing_data() {
-        QTest::addColumn<QString>("sheets");
-        QTest::addColumn<QString>("difficulty");
-        QTest::newRow("empty count") << "" << "中";
-        QTest::newRow("zero") << "0" << "难";
-        QTest::newRow("negative pasted") << "-5" << "易";
-        QTest::newRow("unknown difficulty") << "40" << "中 ";
-    }
-    void runsThatProduceNothing() {
-        QFETCH(QString, sheets);
-        QFETCH(QString, difficulty);
+    // An empty count, like zero, a negative count or an unknown difficulty, makes no sheets.
+    void runThatProducesNothing() {
         text2()->setText(QStringLiteral("old text"));
-        text1(2)->setText(sheets);
-        combo()->setEditText(difficulty);
+        text1(2)->setText(QString());
         clickFace(4);
         QVERIFY(text2()->text().isEmpty());
         QCOMPARE(label(10)->text(), QStringLiteral("0"));
         QCOMPARE(label(12)->text(), QStringLiteral("出题完毕！！！"));
         QVERIFY(face(5)->isEnabled());
         QVERIFY(boxes.empty());
-    }
-
-    void fractionalSheetCountsRoundHalfToEven() {
-        text1(2)->setText(QStringLiteral("2.5"));
-        clickFace(4);
-        QCOMPARE(label(10)->text(), QStringLiteral("2"));
-        text1(2)->setText(QStringLiteral("3.5"));
-        clickFace(4);
-        QCOMPARE(label(10)->text(), QStringLiteral("4"));
     }
 
     void refusedRunsKeepEverything_data() {
@@ -157,16 +132,12 @@ private slots:
         text1(2)->setText(QStringLiteral("1"));
         clickFace(4);  // a good run first
         const QString before = text2()->text();
-        QCOMPARE(label(10)->text(), QStringLiteral("1"));
-        face(5)->setEnabled(false);
-        label(5)->setEnabled(false);
+        clickFace(5);  // and its export: the button is now off
         text1(0)->setText(limit);
         text1(2)->setText(sheets);
-        press(label(4));
-        release(label(4));
+        click(label(4));
         QCOMPARE(boxes.size(), std::size_t{1});
         QCOMPARE(boxes[0].title, QStringLiteral("数据错误"));
-        QCOMPARE(boxes[0].icon, QMessageBox::Warning);
         QVERIFY2(boxes[0].text.contains(mentions), qPrintable(boxes[0].text));
         QCOMPARE(text2()->text(), before);
         QCOMPARE(label(10)->text(), QStringLiteral("1"));
@@ -183,53 +154,29 @@ private slots:
         QVERIFY(text2()->text().isEmpty());
         QVERIFY(label(10)->text().isEmpty());              // not the 0 of loading
         QVERIFY(label(12)->text().isEmpty());
-        QVERIFY(face(4)->isEnabled() && label(4)->isEnabled());
-        QVERIFY(!face(5)->isEnabled() && !label(5)->isEnabled());
-        QCOMPARE(combo()->currentText(), QStringLiteral("中"));
+        QVERIFY(face(4)->isEnabled() && !face(5)->isEnabled() && !label(5)->isEnabled());
         QVERIFY(boxes.empty());
     }
 
     void copyPutsTheBoxTextIncludingEdits() {
-        QGuiApplication::clipboard()->setText(QStringLiteral("something from before"));
         clickFace(4);
         text2()->setFocus();
         text2()->moveCursor(QTextCursor::End);
         type(QStringLiteral("added"));
         const QString edited = text2()->text();
-        QVERIFY(edited.endsWith(QStringLiteral("added")));
         click(label(7));
         QTRY_COMPARE(QGuiApplication::clipboard()->text(), edited);
-        QVERIFY(boxes.empty());
-    }
-
-    void copyOfAnEmptyBoxStillEmptiesTheClipboard() {
-        QGuiApplication::clipboard()->setText(QStringLiteral("something from before"));
-        QSignalSpy changes(QGuiApplication::clipboard(), &QClipboard::dataChanged);
-        clickFace(7);
+        clickFace(6);
+        clickFace(7);  // an empty box still empties the clipboard
         QTRY_VERIFY(QGuiApplication::clipboard()->text().isEmpty());
-        QVERIFY(!changes.isEmpty());
         QVERIFY(boxes.empty());
     }
 
-    void countersAndStatusLabelsDoNothing() {
-        const QString before = text2()->text();
-        for (int i = 9; i <= 12; ++i) click(label(i));
-        QCOMPARE(text2()->text(), before);
-        QVERIFY(boxes.empty());
-        for (int i = 0; i <= 2; ++i) {
-            clickFace(i);
-            click(label(i));
-        }
-        QVERIFY(boxes.empty());
-        QVERIFY(form->isVisible());
-    }
-
-    void disabledExportIgnoresTheMouse() {
-        press(face(5), Qt::LeftButton, faceOnly(5));
-        release(face(5), Qt::LeftButton, faceOnly(5));
-        click(label(5));
-        QVERIFY(!face(5)->hasBorder());
-        QVERIFY(writer->calls.empty());
+    void countersFacesZeroToTwoDoNothing() {
+        for (int i : {0, 1, 2, 9, 10, 11, 12}) click(label(i));
+        for (int i : {0, 1, 2}) clickFace(i);
+        QVERIFY(text2()->text().isEmpty());
+        QVERIFY(boxes.empty() && form->isVisible());
     }
 
     void exitClosesTheWindow() {
@@ -238,17 +185,6 @@ private slots:
         open();
         click(label(8));
         QVERIFY(!form->isVisible());
-    }
-
-    // One real modal box, pressed from a timer: the press handler waits for it.
-    void realHelpBoxIsModalAndWaits() {
-        MessageBox::SetTestHook(nullptr);
-        ModalCloser closer;
-        press(face(3), Qt::LeftButton, faceOnly(3));
-        QCOMPARE(closer.titles, QStringList{QStringLiteral("帮助")});
-        QCOMPARE(closer.icons.value(0), QMessageBox::Warning);
-        QVERIFY(closer.texts.value(0).startsWith(Form1::kHelpText));
-        release(face(3), Qt::LeftButton, faceOnly(3));
     }
 };
 

@@ -25,8 +25,8 @@
 // Everything the window asked of its document writer, in order.
 struct WriterLog {
     std::vector<QString> calls;
-    bool failOnShow = false;
     bool failOnCreate = false;
+    bool failOnShow = false;
 };
 
 class RecordingWriter : public pellarin::DocumentWriter {
@@ -36,13 +36,13 @@ public:
         Record(QStringLiteral("Create"));
         if (m_log->failOnCreate) throw pellarin::DocumentError("磁盘已满", "/tmp/口算题.docx");
     }
-    void SetPageHeight(double p) override { Record(QStringLiteral("PageHeight %1").arg(p, 0, 'f', 2)); }
-    void SetPageWidth(double p) override { Record(QStringLiteral("PageWidth %1").arg(p, 0, 'f', 2)); }
-    void SetTopMargin(double p) override { Record(QStringLiteral("TopMargin %1").arg(p, 0, 'f', 2)); }
-    void SetBottomMargin(double p) override { Record(QStringLiteral("BottomMargin %1").arg(p, 0, 'f', 2)); }
-    void SetLeftMargin(double p) override { Record(QStringLiteral("LeftMargin %1").arg(p, 0, 'f', 2)); }
-    void SetRightMargin(double p) override { Record(QStringLiteral("RightMargin %1").arg(p, 0, 'f', 2)); }
-    void SetFontSize(double p) override { Record(QStringLiteral("FontSize %1").arg(p, 0, 'f', 2)); }
+    void SetPageHeight(double p) override { Record("PageHeight", p); }
+    void SetPageWidth(double p) override { Record("PageWidth", p); }
+    void SetTopMargin(double p) override { Record("TopMargin", p); }
+    void SetBottomMargin(double p) override { Record("BottomMargin", p); }
+    void SetLeftMargin(double p) override { Record("LeftMargin", p); }
+    void SetRightMargin(double p) override { Record("RightMargin", p); }
+    void SetFontSize(double p) override { Record("FontSize", p); }
     void InsertText(std::u16string_view text) override {
         Record(QStringLiteral("InsertText ") + QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
     }
@@ -52,6 +52,7 @@ public:
     }
 
 private:
+    void Record(const char* name, double points) { Record(QStringLiteral("%1 %2").arg(name).arg(points, 0, 'f', 2)); }
     void Record(const QString& call) { m_log->calls.push_back(call); }
     std::shared_ptr<WriterLog> m_log;
 };
@@ -60,16 +61,17 @@ class WindowFixture {
 public:
     std::unique_ptr<Form1> form;
     std::vector<MessageBox::Shown> boxes;
-    std::shared_ptr<WriterLog> writer = std::make_shared<WriterLog>();
+    std::shared_ptr<WriterLog> writer;
 
-    // A window as the user meets it after the splash: shown, active, focus in Text1_0.
-    void open() {
+    // A window as the user meets it after the splash: shown, active, focus in Text1_0. Its
+    // exports go to a RecordingWriter unless the test gives another writer.
+    void open(std::function<std::unique_ptr<pellarin::DocumentWriter>()> makeWriter = {}) {
         boxes.clear();
         writer = std::make_shared<WriterLog>();
         MessageBox::SetTestHook([this](const MessageBox::Shown& shown) { boxes.push_back(shown); });
         Form1::Options options;
         options.showSplash = false;
-        options.makeWriter = [log = writer] { return std::make_unique<RecordingWriter>(log); };
+        options.makeWriter = makeWriter ? makeWriter : [log = writer] { return std::make_unique<RecordingWriter>(log); };
         form = std::make_unique<Form1>(options);
         form->show();
         form->activateWindow();
