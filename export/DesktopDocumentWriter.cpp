@@ -1,23 +1,24 @@
 #include "DesktopDocumentWriter.h"
 
-#include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QStandardPaths>
-#include <QUrl>
+
+#include "DesktopOpener.h"
 
 namespace pellarin {
 
-DesktopDocumentWriter::DesktopDocumentWriter()
-    : DesktopDocumentWriter(Environment{
-          [] {
-              const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-              return documents.isEmpty() ? QDir::homePath() : documents;
-          },
-          [] { return QDateTime::currentDateTime(); },
-          [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }}) {}
+DesktopDocumentWriter::DesktopDocumentWriter(NotOpened notOpened)
+    : DesktopDocumentWriter(Environment{[] {
+                                            const QString documents = QStandardPaths::writableLocation(
+                                                QStandardPaths::DocumentsLocation);
+                                            return documents.isEmpty() ? QDir::homePath() : documents;
+                                        },
+                                        [] { return QDateTime::currentDateTime(); }, &OpenWithDesktop},
+                            std::move(notOpened)) {}
 
-DesktopDocumentWriter::DesktopDocumentWriter(Environment environment) : m_environment(std::move(environment)) {}
+DesktopDocumentWriter::DesktopDocumentWriter(Environment environment, NotOpened notOpened)
+    : m_environment(std::move(environment)), m_notOpened(std::move(notOpened)) {}
 
 void DesktopDocumentWriter::Show() {
     const QString folder = m_environment.folder();
@@ -26,14 +27,21 @@ void DesktopDocumentWriter::Show() {
     }
     const QString stem = QStringLiteral("口算题-") + m_environment.now().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     QString path = QDir(folder).filePath(stem + QStringLiteral(".docx"));
-    for (int n = 2; QFileInfo::exists(path); ++n) {
-        path = QDir(folder).filePath(stem + QStringLiteral("-%1.docx").arg(n));
+    // The next number whenever the name is taken, by an earlier export or by another window
+    // saving in the same second; a thousand exports in one second would be a runaway.
+    for (int n = 2;; ++n) {
+        try {
+            m_document.Save(QFile::encodeName(path).toStdString());
+            break;
+        } catch (const DocumentExists&) {
+            if (n > 1000) throw;
+            path = QDir(folder).filePath(stem + QStringLiteral("-%1.docx").arg(n));
+        }
     }
-    m_document.Save(QFile::encodeName(path).toStdString());
     m_savedPath = path;
-    if (!m_environment.open(path)) {
-        throw DocumentNotOpened("没有能打开它的程序", QDir::toNativeSeparators(path).toStdString());
-    }
+    m_environment.open(path, [path, notOpened = m_notOpened](bool opened) {
+        if (!opened && notOpened) notOpened(QDir::toNativeSeparators(path));
+    });
 }
 
 }  // namespace pellarin

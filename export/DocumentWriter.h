@@ -20,7 +20,7 @@ public:
     virtual void SetLeftMargin(double points) = 0;
     virtual void SetRightMargin(double points) = 0;
     virtual void SetFontSize(double points) = 0;
-    virtual void InsertText(std::u16string_view text) = 0;
+    virtual void InsertText(std::u16string text) = 0;  // taken over, not copied: it can be large
     virtual void Show() = 0;
 };
 
@@ -39,8 +39,8 @@ private:
     std::string m_path;
 };
 
-// The document was written but nothing on this machine could open it.
-class DocumentNotOpened : public DocumentError {
+// The name is taken: something else has it, or got it while the document was being written.
+class DocumentExists : public DocumentError {
 public:
     using DocumentError::DocumentError;
 };

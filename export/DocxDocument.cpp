@@ -1,20 +1,27 @@
 #include "DocxDocument.h"
 
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
 #include "DocumentWriter.h"
+#include "FilePlacement.h"
 #include "generator/Utf.h"
 
 namespace pellarin {
 namespace {
 
-constexpr const char* kFont = "SimSun";
+// The title every sheet begins with; a page break goes before each but the first.
+constexpr std::u16string_view kTitle = u"100道口算题（100以内纯进位、退位）";
+constexpr std::size_t kHeadingSpaces = 10;  // the title's indent, which goes to the new page too
 
 long Twentieths(double points) { return std::lround(points * 20.0); }
 
@@ -23,9 +30,9 @@ bool IsXmlChar(char32_t c) {
            (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-// Escapes a line for a w:t element. Characters XML cannot carry (control characters, lone
-// surrogates) become U+FFFD instead of making a file no reader opens.
-std::string Escape(std::u16string_view text) {
+// Appends a piece of a line as the content of a w:t element. Characters XML cannot carry
+// (control characters, lone surrogates) become U+FFFD instead of making a file no reader opens.
+void AppendEscaped(std::string& xml, std::u16string_view text) {
     std::u16string clean;
     clean.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -40,45 +47,153 @@ std::string Escape(std::u16string_view text) {
             clean.push_back(c);
         }
     }
-    std::string out;
     for (char c : ToUtf8(clean)) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '&': xml += "&amp;"; break;
+            case '<': xml += "&lt;"; break;
+            case '>': xml += "&gt;"; break;
+            case '"': xml += "&quot;"; break;
+            default: xml += c;
         }
     }
-    return out;
 }
 
-// The text is marked Chinese: besides being true, it makes a word processor that lacks SimSun
-// pick a Chinese font for the digits and signs too, whose ASCII is half-width as well.
-std::string RunProperties(long halfPoints) {
-    const std::string size = std::to_string(halfPoints);
-    return std::string("<w:rPr><w:rFonts w:ascii=\"") + kFont + "\" w:hAnsi=\"" + kFont + "\" w:eastAsia=\"" +
-           kFont + "\" w:cs=\"" + kFont + "\"/><w:sz w:val=\"" + size + "\"/><w:szCs w:val=\"" + size +
-           "\"/><w:lang w:val=\"zh-CN\" w:eastAsia=\"zh-CN\"/></w:rPr>";
+// Text, tabs and page breaks of one run.
+void AppendRunContent(std::string& xml, std::u16string_view piece) {
+    std::size_t start = 0;
+    while (start <= piece.size()) {
+        const std::size_t tab = std::min(piece.find(u'\t', start), piece.size());
+        if (tab > start) {
+            xml += "<w:t xml:space=\"preserve\">";
+            AppendEscaped(xml, piece.substr(start, tab - start));
+            xml += "</w:t>";
+        }
+        if (tab == piece.size()) break;
+        xml += "<w:tab/>";
+        start = tab + 1;
+    }
 }
 
-// One paragraph per line; a tab is its own element inside the run.
-void AppendParagraph(std::string& xml, std::u16string_view line, const std::string& rPr) {
-    xml += "<w:p><w:pPr>" + rPr + "</w:pPr>";
-    if (!line.empty()) {
-        xml += "<w:r>" + rPr;
+// word/document.xml, produced a paragraph at a time as the archive asks for it.
+class DocumentXml {
+public:
+    DocumentXml(std::u16string_view text, std::string sectionProperties)
+        : m_text(text), m_section(std::move(sectionProperties)) {}
+
+    void Restart() {
+        m_next = 0;
+        m_stage = Stage::Head;
+        m_titlesSeen = 0;
+    }
+
+    // The next piece of the part into `out`; false when the part is complete.
+    bool Next(std::string& out) {
+        out.clear();
+        switch (m_stage) {
+            case Stage::Head:
+                out = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+                      R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><w:body>)";
+                m_stage = Stage::Body;
+                return true;
+            case Stage::Body: {
+                // Paragraphs until a few kilobytes are ready: few calls, little memory.
+                while (out.size() < 32768 && m_next <= m_text.size()) AppendNextParagraph(out);
+                if (m_next > m_text.size()) m_stage = Stage::Tail;
+                return true;
+            }
+            case Stage::Tail:
+                out = m_section + "</w:body></w:document>";
+                m_stage = Stage::Done;
+                return true;
+            case Stage::Done: return false;
+        }
+        return false;
+    }
+
+private:
+    enum class Stage { Head, Body, Tail, Done };
+
+    // CR LF is the line break; a lone CR or LF (only from pasted text) breaks the line too.
+    void AppendNextParagraph(std::string& out) {
+        std::size_t end = m_next;
+        while (end < m_text.size() && m_text[end] != u'\r' && m_text[end] != u'\n') ++end;
+        const std::u16string_view line = m_text.substr(m_next, end - m_next);
+        if (end < m_text.size() && m_text[end] == u'\r' && end + 1 < m_text.size() && m_text[end + 1] == u'\n') ++end;
+        m_next = end + 1;
+        if (line.empty()) {
+            out += "<w:p/>";
+            return;
+        }
+        out += "<w:p><w:r>";
         std::size_t start = 0;
-        while (true) {
-            const std::size_t tab = line.find(u'\t', start);
-            const std::u16string_view piece = line.substr(start, tab == std::u16string_view::npos ? tab : tab - start);
-            if (!piece.empty()) xml += "<w:t xml:space=\"preserve\">" + Escape(piece) + "</w:t>";
-            if (tab == std::u16string_view::npos) break;
-            xml += "<w:tab/>";
-            start = tab + 1;
+        for (std::size_t title = line.find(kTitle); title != std::u16string_view::npos;
+             title = line.find(kTitle, title + kTitle.size())) {
+            if (m_titlesSeen++ == 0) continue;
+            std::size_t cut = title;
+            while (cut > start && title - cut < kHeadingSpaces && line[cut - 1] == u' ') --cut;
+            AppendRunContent(out, line.substr(start, cut - start));
+            out += "<w:br w:type=\"page\"/>";
+            start = cut;
         }
-        xml += "</w:r>";
+        AppendRunContent(out, line.substr(start));
+        out += "</w:r></w:p>";
     }
-    xml += "</w:p>";
+
+    std::u16string_view m_text;
+    std::string m_section;
+    std::size_t m_next = 0;
+    Stage m_stage = Stage::Head;
+    std::size_t m_titlesSeen = 0;
+};
+
+// libzip reads word/document.xml through this as it compresses it.
+struct XmlSource {
+    DocumentXml xml;
+    std::string chunk;
+    std::size_t offset = 0;
+    zip_error_t error{};
+};
+
+zip_int64_t ReadXmlSource(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    auto* source = static_cast<XmlSource*>(state);
+    switch (command) {
+        case ZIP_SOURCE_OPEN:
+            source->xml.Restart();
+            source->chunk.clear();
+            source->offset = 0;
+            return 0;
+        case ZIP_SOURCE_READ: {
+            auto* out = static_cast<char*>(data);
+            zip_uint64_t done = 0;
+            while (done < length) {
+                if (source->offset == source->chunk.size()) {
+                    source->offset = 0;
+                    if (!source->xml.Next(source->chunk)) break;
+                }
+                const std::size_t n = std::min<std::size_t>(length - done, source->chunk.size() - source->offset);
+                std::memcpy(out + done, source->chunk.data() + source->offset, n);
+                source->offset += n;
+                done += n;
+            }
+            return static_cast<zip_int64_t>(done);
+        }
+        case ZIP_SOURCE_CLOSE: return 0;
+        case ZIP_SOURCE_STAT: {
+            auto* stat = static_cast<zip_stat_t*>(data);
+            zip_stat_init(stat);
+            stat->mtime = time(nullptr);
+            stat->valid |= ZIP_STAT_MTIME;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_ERROR: return zip_error_to_data(&source->error, data, length);
+        case ZIP_SOURCE_FREE: return 0;
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                                  ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+        default:
+            zip_error_set(&source->error, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+    }
 }
 
 constexpr const char* kContentTypes =
@@ -104,83 +219,137 @@ constexpr const char* kDocumentRels =
     R"(<Relationship Id="rId2" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/fontTable" Target="fontTable.xml"/>)"
     R"(</Relationships>)";
 
-// SimSun is a GB2312 font whose ASCII is half-width; altName gives its Chinese name.
+// NSimSun is the fixed-pitch (modern) face, SimSun the proportional one; both GB2312.
 constexpr const char* kFontTable =
     R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
     R"(<w:fonts xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)"
+    R"(<w:font w:name="NSimSun"><w:altName w:val="新宋体"/><w:panose1 w:val="02010609030101010101"/>)"
+    R"(<w:charset w:val="86"/><w:family w:val="modern"/><w:pitch w:val="fixed"/></w:font>)"
     R"(<w:font w:name="SimSun"><w:altName w:val="宋体"/><w:panose1 w:val="02010600030101010101"/>)"
     R"(<w:charset w:val="86"/><w:family w:val="auto"/><w:pitch w:val="variable"/></w:font>)"
     R"(</w:fonts>)";
 
+// The font and size of the whole content, in the default style so that no run repeats them.
+// The text is marked Chinese: besides being true, it makes a word processor look for the
+// Chinese faces of the names above.
 std::string StylesXml(long halfPoints) {
+    const std::string size = std::to_string(halfPoints);
     return std::string(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
                        R"(<w:styles xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)"
-                       R"(<w:docDefaults><w:rPrDefault>)") +
-           RunProperties(halfPoints) +
-           R"(</w:rPrDefault><w:pPrDefault><w:pPr><w:spacing w:before="0" w:after="0" w:line="240" w:lineRule="auto"/>)"
+                       R"(<w:docDefaults><w:rPrDefault><w:rPr>)"
+                       R"(<w:rFonts w:ascii="NSimSun" w:hAnsi="NSimSun" w:eastAsia="SimSun" w:cs="SimSun"/>)"
+                       R"(<w:sz w:val=")") +
+           size + R"("/><w:szCs w:val=")" + size +
+           R"("/><w:lang w:val="zh-CN" w:eastAsia="zh-CN"/></w:rPr></w:rPrDefault>)"
+           R"(<w:pPrDefault><w:pPr><w:spacing w:before="0" w:after="0" w:line="240" w:lineRule="auto"/>)"
            R"(</w:pPr></w:pPrDefault></w:docDefaults>)"
            R"(<w:style w:type="paragraph" w:default="1" w:styleId="Normal"><w:name w:val="Normal"/></w:style>)"
            R"(</w:styles>)";
 }
 
-struct ZipCloser {
+// libzip's reason in the user's words: the system error where there is one.
+std::string ZipReason(zip_error_t* error) {
+    if (zip_error_system_type(error) == ZIP_ET_SYS && zip_error_code_system(error) != 0) {
+        return DescribeFileError(zip_error_code_system(error));
+    }
+    if (zip_error_code_zip(error) == ZIP_ER_MEMORY) return DescribeFileError(ENOMEM);
+    return "文档打包出错（代码 " + std::to_string(zip_error_code_zip(error)) + "）";
+}
+
+struct ZipDiscarder {
     void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+
+// The hidden file the package is written to; removed unless it was moved into place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& finalPath) {
+        const std::filesystem::path target(finalPath);
+        std::filesystem::path folder = target.parent_path();
+        if (folder.empty()) folder = ".";
+        std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+        const int fd = mkstemp(pattern.data());
+        if (fd < 0) throw DocumentError(DescribeFileError(errno), finalPath);
+        close(fd);
+        m_path = pattern;
+    }
+    ~TemporaryFile() {
+        if (!m_kept) unlink(m_path.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const std::string& path() const { return m_path; }
+    void Keep() { m_kept = true; }
+
+private:
+    std::string m_path;
+    bool m_kept = false;
 };
 
 }  // namespace
 
-std::string DocxDocument::DocumentXml() const {
-    const std::string rPr = RunProperties(std::lround(m_fontSize * 2.0));
-    std::string xml = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-                      R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><w:body>)";
-    // CR LF is the line break; a lone CR or LF (only from pasted text) breaks the line too.
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= m_text.size(); ++i) {
-        if (i == m_text.size() || m_text[i] == u'\r' || m_text[i] == u'\n') {
-            AppendParagraph(xml, std::u16string_view(m_text).substr(start, i - start), rPr);
-            if (i + 1 < m_text.size() && m_text[i] == u'\r' && m_text[i + 1] == u'\n') ++i;
-            start = i + 1;
-        }
+void DocxDocument::AppendText(std::u16string text) {
+    if (m_text.empty()) {
+        m_text = std::move(text);
+    } else {
+        m_text += text;
     }
-    xml += "<w:sectPr><w:pgSz w:w=\"" + std::to_string(Twentieths(m_pageWidth)) + "\" w:h=\"" +
-           std::to_string(Twentieths(m_pageHeight)) + "\"/><w:pgMar w:top=\"" + std::to_string(Twentieths(m_top)) +
-           "\" w:right=\"" + std::to_string(Twentieths(m_right)) + "\" w:bottom=\"" +
-           std::to_string(Twentieths(m_bottom)) + "\" w:left=\"" + std::to_string(Twentieths(m_left)) +
-           "\" w:header=\"720\" w:footer=\"720\" w:gutter=\"0\"/></w:sectPr></w:body></w:document>";
-    return xml;
 }
 
 void DocxDocument::Save(const std::string& path) const {
-    int error = 0;
-    std::unique_ptr<zip_t, ZipCloser> archive(zip_open(path.c_str(), ZIP_CREATE | ZIP_EXCL, &error));
+    struct stat existing;
+    if (lstat(path.c_str(), &existing) == 0) throw DocumentExists(DescribeFileError(EEXIST), path);
+
+    TemporaryFile temporary(path);
+    int code = 0;
+    std::unique_ptr<zip_t, ZipDiscarder> archive(zip_open(temporary.path().c_str(), ZIP_TRUNCATE, &code));
     if (!archive) {
-        zip_error_t details;
-        zip_error_init_with_code(&details, error);
-        const std::string reason = zip_error_strerror(&details);
-        zip_error_fini(&details);
-        throw DocumentError("无法创建文件（" + reason + "）", path);
+        zip_error_t error;
+        zip_error_init_with_code(&error, code);
+        const std::string reason = ZipReason(&error);
+        zip_error_fini(&error);
+        throw DocumentError(reason, path);
     }
-    // The sources keep pointers into these strings until the archive is written.
-    const std::vector<std::pair<const char*, std::string>> parts = {
-        {"[Content_Types].xml", kContentTypes},
-        {"_rels/.rels", kPackageRels},
-        {"word/_rels/document.xml.rels", kDocumentRels},
-        {"word/document.xml", DocumentXml()},
-        {"word/styles.xml", StylesXml(std::lround(m_fontSize * 2.0))},
+
+    const std::string section =
+        "<w:sectPr><w:pgSz w:w=\"" + std::to_string(Twentieths(m_pageWidth)) + "\" w:h=\"" +
+        std::to_string(Twentieths(m_pageHeight)) + "\"/><w:pgMar w:top=\"" + std::to_string(Twentieths(m_top)) +
+        "\" w:right=\"" + std::to_string(Twentieths(m_right)) + "\" w:bottom=\"" +
+        std::to_string(Twentieths(m_bottom)) + "\" w:left=\"" + std::to_string(Twentieths(m_left)) +
+        "\" w:header=\"720\" w:footer=\"720\" w:gutter=\"0\"/></w:sectPr>";
+    XmlSource body{DocumentXml(m_text, section)};
+    zip_error_init(&body.error);
+    const std::string styles = StylesXml(std::lround(m_fontSize * 2.0));
+    // The buffers must outlive zip_close, which reads them.
+    const std::pair<const char*, std::string_view> parts[] = {
+        {"[Content_Types].xml", kContentTypes},       {"_rels/.rels", kPackageRels},
+        {"word/_rels/document.xml.rels", kDocumentRels}, {"word/styles.xml", styles},
         {"word/fontTable.xml", kFontTable},
     };
-    for (const auto& [name, content] : parts) {
-        zip_source_t* source = zip_source_buffer(archive.get(), content.data(), content.size(), 0);
+    auto add = [&](const char* name, zip_source_t* source) {
         if (!source || zip_file_add(archive.get(), name, source, ZIP_FL_ENC_UTF_8) < 0) {
             if (source) zip_source_free(source);
-            throw DocumentError("无法写入文件内容（" + std::string(zip_strerror(archive.get())) + "）", path);
+            throw DocumentError(ZipReason(zip_get_error(archive.get())), path);
         }
+    };
+    add("word/document.xml", zip_source_function(archive.get(), &ReadXmlSource, &body));
+    for (const auto& [name, content] : parts) {
+        add(name, zip_source_buffer(archive.get(), content.data(), content.size(), 0));
     }
     if (zip_close(archive.get()) < 0) {
-        const std::string reason = zip_strerror(archive.get());
-        throw DocumentError("无法写入文件（" + reason + "）", path);  // discarded by the closer
+        const std::string reason = ZipReason(zip_get_error(archive.get()));
+        zip_error_fini(&body.error);
+        throw DocumentError(reason, path);  // the archive is discarded, the temporary removed
     }
     archive.release();
+    zip_error_fini(&body.error);
+
+    if (const int error = MoveIntoPlaceWithoutReplacing(temporary.path(), path); error != 0) {
+        if (error == EEXIST) throw DocumentExists(DescribeFileError(error), path);
+        throw DocumentError(DescribeFileError(error), path);
+    }
+    temporary.Keep();
 }
 
 }  // namespace pellarin

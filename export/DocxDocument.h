@@ -5,11 +5,16 @@
 
 namespace pellarin {
 
-// A word-processor document in Office Open XML (.docx): one page set-up, one font size for
-// the whole content, and the text with every line break a new paragraph and every space
-// kept. The font named is SimSun (宋体), whose ASCII is half the width of a Chinese
-// character, so that the columns of the sheets line up; Word on Windows has it, and
-// elsewhere the name falls back to a font of the same build (AR PL UMing on Debian).
+// A word-processor document in Office Open XML (.docx): one page set-up, one font and size
+// for the whole content (kept in the document's default style), and the text with every line
+// break a new paragraph and every space kept. Each sheet after the first starts a new page:
+// a page break goes in front of every title but the first, which is no character of the text.
+//
+// Fonts: the ASCII slots name NSimSun (新宋体), the fixed-pitch twin of SimSun, and the East
+// Asian slot SimSun (宋体). Word on Windows has both; on Linux fontconfig takes NSimSun for a
+// monospace family, so with the text marked Chinese a word processor sets the digits, spaces
+// and "=" in the fixed-pitch CJK face the machine has (AR PL UMing, Noto Sans Mono CJK) and
+// the columns of the sheets line up.
 class DocxDocument {
 public:
     void SetPageHeight(double points) { m_pageHeight = points; }
@@ -19,13 +24,14 @@ public:
     void SetLeftMargin(double points) { m_left = points; }
     void SetRightMargin(double points) { m_right = points; }
     void SetFontSize(double points) { m_fontSize = points; }
-    void AppendText(std::u16string_view text) { m_text.append(text); }
+    void AppendText(std::u16string text);
 
-    // The main part, word/document.xml.
-    std::string DocumentXml() const;
-
-    // Writes the package. Never overwrites: an existing file at `path` is an error, so two
-    // exports can never clobber each other. Throws DocumentError with the reason.
+    // Writes the package beside `path` under a hidden temporary name, then gives it that name
+    // only if the name is still free: an existing file is never replaced, even one that
+    // appears while the document is being written, and a write that is cut off never leaves
+    // a partial document under the final name. The XML is streamed into the archive, so a
+    // big document costs little more memory than its text. Throws DocumentExists when the
+    // name is taken and DocumentError with the reason for any other failure.
     void Save(const std::string& path) const;
 
 private:

@@ -23,7 +23,7 @@ public:
     void SetLeftMargin(double points) override { m_document.SetLeftMargin(points); }
     void SetRightMargin(double points) override { m_document.SetRightMargin(points); }
     void SetFontSize(double points) override { m_document.SetFontSize(points); }
-    void InsertText(std::u16string_view text) override { m_document.AppendText(text); }
+    void InsertText(std::u16string text) override { m_document.AppendText(std::move(text)); }
 
 protected:
     DocxDocument m_document;

@@ -1,6 +1,7 @@
 // pellarin-sheets: the worksheet generator for scripts and batches. Prints exactly the text
 // the output box would hold after a run with the same settings.
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -11,41 +12,44 @@
 #include "generator/NumberReading.h"
 #include "generator/Utf.h"
 #include "export/DocxWriter.h"
+#include "export/FilePlacement.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pellarin-sheets [--limit N] [--sheets N] [--difficulty 难|中|易] [--seed N] [--docx FILE] [--help]\n";
+    "用法：pellarin-sheets [--limit N] [--sheets N] [--difficulty 难|中|易] [--seed N] [--docx 文件]\n"
+    "                      [--version] [--help]\n";
 
 constexpr const char* kHelp =
-    "Writes practice sheets of addition and subtraction to standard output as UTF-8,\n"
-    "byte for byte the text the program's output box holds after a run (CR LF line breaks).\n"
+    "把加减法口算题按 UTF-8 写到标准输出，与程序输出框出题后的内容一字不差（换行为 CR LF）。\n"
     "\n"
-    "  --limit N         largest operand and result (default 99)\n"
-    "  --sheets N        number of sheets (default 40); 0 or less prints nothing;\n"
-    "                    a fraction is rounded, halves to even\n"
-    "  --difficulty D    难 (carry or borrow in every step), 中 (any) or 易 (none); default 中\n"
-    "  --seed N          start the random stream at N and keep the clock still, so that\n"
-    "                    the same seed and settings always give the same text\n"
-    "  --docx FILE       write the sheets as an A4 word-processor document (.docx) to FILE\n"
-    "                    instead of printing them; an existing FILE is never overwritten\n"
-    "  --help            this text\n"
+    "  --limit N         多少以内的加减法：最大的数（默认 99）\n"
+    "  --sheets N        试卷份数（默认 40）；0 或负数什么也不输出；\n"
+    "                    小数四舍六入五成双\n"
+    "  --difficulty D    难（每一步都进位或退位）、中（随机）或 易（不进位、不退位）；默认 中\n"
+    "  --seed N          从第 N 号随机序列出题，不看时钟：同样的种子和设置总是出同样的题\n"
+    "  --docx 文件       不输出文字，而是把试卷写成 A4 文档（.docx）；已有的文件决不覆盖\n"
+    "  --version         显示版本\n"
+    "  --help            显示这段说明\n"
     "\n"
-    "Exit status: 0 done, 1 settings that cannot fill the sheets or a document that could\n"
-    "not be written (reason on standard error),\n"
-    "2 bad arguments.\n";
+    "退出码：0 完成；1 设置无法出满试卷、文档或输出没能写好（原因写在标准错误）；\n"
+    "2 参数有误。\n";
 
 int Usage(const std::string& problem) {
-    std::fprintf(stderr, "pellarin-sheets: %s\n%s", problem.c_str(), kUsage);
+    std::fprintf(stderr, "pellarin-sheets：%s\n%s", problem.c_str(), kUsage);
     return 2;
 }
 
-// A whole argument that is a number, rounded like the window's settings.
+// A whole argument that is one number: an optional sign, digits, an optional fraction.
+// Rounded like the window's settings, halves to even.
 std::optional<std::int16_t> ParseSetting(std::string_view text) {
-    if (text.empty()) return std::nullopt;
-    for (char c : text) {
-        if (!(std::strchr("0123456789+-.eE", c))) return std::nullopt;
+    std::size_t i = (!text.empty() && (text[0] == '+' || text[0] == '-')) ? 1 : 0;
+    std::size_t digits = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++digits;
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++digits;
     }
+    if (digits == 0 || i != text.size()) return std::nullopt;
     return pellarin::ToInt16HalfEven(pellarin::ReadLeadingNumber(pellarin::FromUtf8(text)));
 }
 
@@ -79,55 +83,64 @@ int main(int argc, char** argv) {
             std::fputs(kHelp, stdout);
             return 0;
         }
+        if (option == "--version") {
+            std::fputs("pellarin-sheets " PELLARIN_VERSION "\n", stdout);
+            return 0;
+        }
         if (option != "--limit" && option != "--sheets" && option != "--difficulty" && option != "--seed" &&
             option != "--docx") {
-            return Usage("unknown option '" + std::string(option) + "'");
+            return Usage("没有这个选项：“" + std::string(option) + "”");
         }
-        if (i + 1 >= argc) return Usage(std::string(option) + " needs a value");
+        if (i + 1 >= argc) return Usage(std::string(option) + " 后面缺少取值");
         const std::string_view value = argv[++i];
         if (option == "--limit" || option == "--sheets") {
             const auto number = ParseSetting(value);
-            if (!number) return Usage(std::string(option) + " takes a number from -32768 to 32767, not '" +
-                                      std::string(value) + "'");
+            if (!number) {
+                return Usage(std::string(option) + " 要一个 -32768 到 32767 之间的数，“" + std::string(value) +
+                             "”不是");
+            }
             (option == "--limit" ? limit : sheets) = *number;
         } else if (option == "--difficulty") {
             difficulty = pellarin::FromUtf8(value);
             if (!pellarin::ParseDifficulty(difficulty)) {
-                return Usage("--difficulty is one of 难, 中 and 易, not '" + std::string(value) + "'");
+                return Usage("--difficulty 只能是 难、中 或 易，“" + std::string(value) + "”不是");
             }
         } else if (option == "--docx") {
-            if (value.empty()) return Usage("--docx needs a file name");
+            if (value.empty()) return Usage("--docx 后面缺少文件名");
             docx = std::string(value);
         } else {
             seed = ParseSeed(value);
-            if (!seed) return Usage("--seed takes a whole number from 0 to 18446744073709551615");
+            if (!seed) return Usage("--seed 要一个 0 到 18446744073709551615 之间的整数，“" + std::string(value) + "”不是");
         }
     }
 
-    const pellarin::GenerationResult result =
+    pellarin::GenerationResult result =
         seed ? [&] {
             pellarin::RandomSource source(*seed, &StillClock);
             return pellarin::BuildSheets(source, limit, sheets, difficulty);
         }()
              : pellarin::BuildSheets(limit, sheets, difficulty);
     if (result.refused()) {
-        std::fprintf(stderr, "pellarin-sheets: %s\n", pellarin::ToUtf8(result.refusal).c_str());
+        std::fprintf(stderr, "pellarin-sheets：%s\n", pellarin::ToUtf8(result.refusal).c_str());
         return 1;
     }
     if (docx) {
         try {
             pellarin::DocxFileWriter writer(*docx);
-            pellarin::WriteSheetsDocument(writer, [&] { return result.outputText; });
+            pellarin::WriteSheetsDocument(writer, [&] { return std::move(result.outputText); });
             writer.Show();
         } catch (const pellarin::DocumentError& e) {
-            std::fprintf(stderr, "pellarin-sheets: %s: %s\n", e.path().c_str(), e.what());
+            std::fprintf(stderr, "pellarin-sheets：%s：%s\n", e.path().c_str(), e.what());
             return 1;
         }
         return 0;
     }
     const std::string bytes = pellarin::ToUtf8(result.outputText);
+    errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "pellarin-sheets: could not write the sheets to standard output\n");
+        const int error = errno;
+        std::fprintf(stderr, "pellarin-sheets：试卷没能写到标准输出：%s\n",
+                     error ? pellarin::DescribeFileError(error).c_str() : "写入出错");
         return 1;
     }
     return 0;

@@ -98,7 +98,9 @@ Form1::Form1(Options options)
                            Qt::WindowCloseButtonHint),
       m_options(std::move(options)) {
     if (!m_options.makeWriter) {
-        m_options.makeWriter = [] { return std::make_unique<pellarin::DesktopDocumentWriter>(); };
+        m_options.makeWriter = [](NotOpened notOpened) {
+            return std::make_unique<pellarin::DesktopDocumentWriter>(std::move(notOpened));
+        };
     }
     m_startUpBegun = !m_options.showSplash;
     BuildControls();
@@ -321,25 +323,30 @@ void Form1::StartRun() {
 
 void Form1::Export() {
     SetCommandEnabled(kExport, false);
+    const QString keep = QStringLiteral("输出框里的题目都还在，可以点击“将题复制至:剪贴板”，把它们粘贴到别的程序里。");
     try {
-        std::unique_ptr<pellarin::DocumentWriter> writer = m_options.makeWriter();
+        // The desktop may report long after the export that it could not open the document.
+        std::unique_ptr<pellarin::DocumentWriter> writer =
+            m_options.makeWriter([self = QPointer<Form1>(this)](const QString& path) {
+                if (self) self->ReportNotOpened(path);
+            });
         pellarin::WriteSheetsDocument(*writer, [this] { return m_output->text().toStdU16String(); });
         writer->Show();
-    } catch (const pellarin::DocumentNotOpened& e) {
-        MessageBox::Information(this, QStringLiteral("生成试卷"),
-                                QStringLiteral("试卷已保存到：\r\n%1\r\n这台电脑上没有能打开 .docx 文件的程序，"
-                                               "请用文字处理软件（如 LibreOffice、WPS、Word）打开它。")
-                                    .arg(QString::fromStdString(e.path())));
     } catch (const pellarin::DocumentError& e) {
         MessageBox::Warning(this, QStringLiteral("生成试卷失败"),
-                            QStringLiteral("试卷没能生成：%1\r\n文件：%2\r\n输出框里的题目仍然保留，"
-                                           "请再出一次题后重试。")
-                                .arg(QString::fromStdString(e.what()), QString::fromStdString(e.path())));
-    } catch (const std::exception& e) {
+                            QStringLiteral("试卷没能保存：%1。\r\n文件：%2\r\n%3")
+                                .arg(QString::fromStdString(e.what()), QString::fromStdString(e.path()), keep));
+    } catch (const std::bad_alloc&) {
         MessageBox::Warning(this, QStringLiteral("生成试卷失败"),
-                            QStringLiteral("试卷没能生成：%1\r\n输出框里的题目仍然保留，请再出一次题后重试。")
-                                .arg(QString::fromLocal8Bit(e.what())));
+                            QStringLiteral("试卷没能生成：内存不足。\r\n%1").arg(keep));
     }
+}
+
+void Form1::ReportNotOpened(const QString& path) {
+    MessageBox::Information(this, QStringLiteral("生成试卷"),
+                            QStringLiteral("试卷已保存到：\r\n%1\r\n但这台电脑没能打开它，"
+                                           "请用文字处理软件（如 LibreOffice、WPS、Word）打开这个文件。")
+                                .arg(path));
 }
 
 void Form1::Clear() {

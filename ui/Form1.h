@@ -23,12 +23,16 @@ class QTimer;
 class Form1 : public QWidget {
     Q_OBJECT
 public:
+    // Told, possibly after the export has ended, that the saved document could not be opened.
+    using NotOpened = std::function<void(const QString& path)>;
+    using MakeWriter = std::function<std::unique_ptr<pellarin::DocumentWriter>(NotOpened notOpened)>;
+
     struct Options {
         bool showSplash = true;        // the start-up sequence with Form2
         int splashIntervalMs = 2000;   // how long the splash stays
         // Makes the document writer of an export; the default writes a .docx into the
         // user's documents folder and opens it.
-        std::function<std::unique_ptr<pellarin::DocumentWriter>()> makeWriter;
+        MakeWriter makeWriter;
     };
 
     Form1();
@@ -62,6 +66,7 @@ private:
     void ShowHelp();
     void StartRun();
     void Export();
+    void ReportNotOpened(const QString& path);
     void Clear();
     void Copy();
 

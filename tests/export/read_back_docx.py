@@ -20,6 +20,23 @@ def near_cm(length, cm):
     return abs(length.cm - cm) < 0.01
 
 
+W = "{http://schemas.openxmlformats.org/wordprocessingml/2006/main}"
+TITLE = "100道口算题（100以内纯进位、退位）"
+
+
+def paragraph_text(p):
+    """A paragraph's text as a reader sees it on the page, page breaks left out."""
+    out = []
+    for element in p.iter():
+        if element.tag == W + "t":
+            out.append(element.text or "")
+        elif element.tag == W + "tab":
+            out.append("\t")
+        elif element.tag in (W + "br", W + "cr") and element.get(W + "type") != "page":
+            out.append("\n")
+    return "".join(out)
+
+
 def read_back(path, expected, name):
     document = docx.Document(path)
     section = document.sections[0]
@@ -27,15 +44,23 @@ def read_back(path, expected, name):
     check(section.orientation == 0, f"{name}: portrait")
     check(near_cm(section.top_margin, 2.2) and near_cm(section.bottom_margin, 2.2), f"{name}: top and bottom")
     check(near_cm(section.left_margin, 3.17) and near_cm(section.right_margin, 3.17), f"{name}: left and right")
-    paragraphs = document.paragraphs
-    for p in paragraphs:
-        check(all(run.font.size == Pt(15) for run in p.runs), f"{name}: 15 pt on every run")
-        marks = p._p.xpath("./w:pPr/w:rPr/w:sz/@w:val")
-        check(marks == ["30"], f"{name}: 15 pt on the paragraph mark, empty lines too")
-    text = "\r\n".join(p.text for p in paragraphs)
+    # The font and 15 pt hold for the whole content: set in the default style, never overridden.
+    defaults = document.styles.element.xpath("./w:docDefaults/w:rPrDefault/w:rPr")[0]
+    check(defaults.xpath("./w:sz/@w:val") == ["30"], f"{name}: 15 pt by default")
+    fonts = defaults.xpath("./w:rFonts")[0]
+    check((fonts.get(W + "ascii"), fonts.get(W + "hAnsi"), fonts.get(W + "eastAsia")) ==
+          ("NSimSun", "NSimSun", "SimSun"), f"{name}: fixed-pitch ASCII, Song East Asian")
+    body = document.element.body
+    check(not body.xpath(".//w:sz | .//w:rFonts"), f"{name}: no paragraph or run sets its own size or font")
+    paragraphs = body.xpath("./w:p")
+    text = "\r\n".join(paragraph_text(p) for p in paragraphs)
     check(text == expected, f"{name}: the text comes back exactly ({len(text)} vs {len(expected)} characters)")
-    fonts = set(document.element.xpath("//w:rFonts/@w:eastAsia")) | set(document.element.xpath("//w:rFonts/@w:ascii"))
-    check(fonts == {"SimSun"}, f"{name}: one half-width-ASCII font, {fonts}")
+    # A new page before every sheet but the first, in front of its heading spaces.
+    breaks = body.xpath(".//w:br[@w:type='page']")
+    check(len(breaks) == max(expected.count(TITLE) - 1, 0), f"{name}: {len(breaks)} page breaks")
+    for br in breaks:
+        after = "".join(t.text or "" for t in br.itersiblings(W + "t"))
+        check(after.startswith(" " * 10 + TITLE), f"{name}: the page starts with the sheet's heading")
 
 
 with tempfile.TemporaryDirectory() as folder:
@@ -44,7 +69,7 @@ with tempfile.TemporaryDirectory() as folder:
     check(any(len(cell.split("＋")[0]) == 1 for cell in sheets.split()), "the Medium run has one-digit operands")
     texts = {
         "sixty Medium sheets": sheets,
-        "edited": sheets[:500] + "我改了这一行  \r\n\r\n  还有这里" + sheets[900:2000],
+        "edited": sheets[:500] + "我改了这一行  \r\n\r\n  还有这里" + sheets[900:2000] + "\xa0\u2028\t",
         "empty": "",
         "xml specials": "<w:t> & \"quotes\" 'single' > ]]> &amp;\r\n   \r\ntrailing   ",
     }

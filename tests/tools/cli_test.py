@@ -1,5 +1,6 @@
 """The command-line tool, run as a script would run it."""
 import os
+import re
 import subprocess
 import sys
 
@@ -45,10 +46,39 @@ check(r.returncode == 1 and r.stdout == b"" and "32" in r.stderr.decode(), "unwo
 for bad in (["--difficulty", "hard"], ["--difficulty", "中 "], ["--limit"], ["--limit", "abc"],
             ["--limit", "40000"], ["--sheets", "1e999"], ["--seed", "-1"], ["--frobnicate"]):
     r = run(*bad)
-    check(r.returncode == 2 and b"usage:" in r.stderr and r.stdout == b"", f"bad arguments {bad}")
+    check(r.returncode == 2 and "用法：" in r.stderr.decode() and r.stdout == b"", f"bad arguments {bad}")
+
+# A number is taken only when the whole argument is one: sign, digits, fraction.
+for bad in ("6-1", "-", "e", ".", "--5", "+", "1e2", "12abc", " 3", "3 ", "0x10", "1.2.3", ""):
+    for option in ("--sheets", "--limit"):
+        r = run(option, bad, "--seed", "1")
+        check(r.returncode == 2 and r.stdout == b"" and f"“{bad}”" in r.stderr.decode(),
+              f"{option} {bad!r} is refused, naming the argument")
+for good, count in (("+3", 3), ("3.", 3), ("-0", 0), (".5", 0), ("2.50", 2), ("007", 7)):
+    r = run("--sheets", good, "--seed", "1")
+    check(r.returncode == 0 and r.stdout.decode().count("题") == count, f"--sheets {good} gives {count} sheets")
+
+# Every message is in the program's language, and says what happened in plain words.
+ENGLISH = ("usage", "unknown", "needs", "Operation", "Permission", "error", "could not", "not supported")
+messages = {
+    "unknown option": run("--frobnicate"),
+    "refusal": run("--limit", "20", "--difficulty", "难"),
+    "docx to a device": run("--sheets", "1", "--docx", "/dev/full"),
+    "docx onto a folder": run("--sheets", "1", "--docx", "/tmp"),
+}
+with open("/dev/full", "wb") as full:
+    messages["text to a full disk"] = subprocess.run([TOOL, "--sheets", "1"], stdout=full, stderr=subprocess.PIPE)
+for what, r in messages.items():
+    err = r.stderr.decode()
+    check(r.returncode in (1, 2) and not any(w.lower() in err.lower() for w in ENGLISH), f"{what}: {err!r}")
+check("已经有同名的文件或文件夹" in messages["docx onto a folder"].stderr.decode(), "a folder's name is taken")
+check("磁盘已满" in messages["text to a full disk"].stderr.decode(), "a full disk is named")
 
 r = run("--help")
-check(r.returncode == 0 and all(o in r.stdout.decode() for o in
-                                ("--limit", "--sheets", "--difficulty", "--seed", "--help")), "--help")
+out = r.stdout.decode()
+check(r.returncode == 0 and out.endswith("\n") and all(o in out for o in
+      ("--limit", "--sheets", "--difficulty", "--seed", "--docx", "--version", "--help")), "--help")
+r = run("--version")
+check(r.returncode == 0 and re.fullmatch(r"pellarin-sheets \d+\.\d+\.\d+\n", r.stdout.decode()), "--version")
 
 checks.finish()

@@ -5,21 +5,26 @@
 
 #include "WindowFixture.h"
 #include "export/DesktopDocumentWriter.h"
+#include "export/DesktopOpener.h"
 
 class ExportCommandTest : public QObject, public WindowFixture {
     Q_OBJECT
 
     bool exportAvailable() const { return face(5)->isEnabled() && label(5)->isEnabled(); }
 
-    // A desktop writer with a fixed clock; it records what it opened and answers `canOpen`.
-    static std::unique_ptr<pellarin::DesktopDocumentWriter> desktop(const QString& folder, QStringList* opened,
-                                                                    bool canOpen = true) {
-        return std::make_unique<pellarin::DesktopDocumentWriter>(pellarin::DesktopDocumentWriter::Environment{
-            [folder] { return folder; }, [] { return QDateTime(QDate(2026, 12, 8), QTime(13, 15, 0)); },
-            [opened, canOpen](const QString& path) {
-                opened->append(path);
-                return canOpen;
-            }});
+    // A desktop writer with a fixed clock; it records what it opened and answers `canOpen`
+    // later, as the desktop does.
+    static std::unique_ptr<pellarin::DesktopDocumentWriter> desktop(
+        const QString& folder, QStringList* opened, bool canOpen = true,
+        pellarin::DesktopDocumentWriter::NotOpened notOpened = {}) {
+        return std::make_unique<pellarin::DesktopDocumentWriter>(
+            pellarin::DesktopDocumentWriter::Environment{
+                [folder] { return folder; }, [] { return QDateTime(QDate(2026, 12, 8), QTime(13, 15, 0)); },
+                [opened, canOpen](const QString& path, pellarin::DesktopDocumentWriter::Done done) {
+                    opened->append(path);
+                    QTimer::singleShot(10, [done, canOpen] { done(canOpen); });
+                }},
+            std::move(notOpened));
     }
     static void writeOne(pellarin::DocumentWriter& writer) {
         pellarin::WriteSheetsDocument(writer, [] { return std::u16string(u"题"); });
@@ -77,7 +82,9 @@ private slots:
         clickFace(5);
         QCOMPARE(boxes.size(), std::size_t{1});
         QCOMPARE(boxes[0].icon, QMessageBox::Warning);
-        QVERIFY(boxes[0].text.contains(onCreate ? QStringLiteral("磁盘已满") : QStringLiteral("Permission denied")));
+        QVERIFY(boxes[0].text.contains(onCreate ? QStringLiteral("磁盘已满") : QStringLiteral("没有在这里写文件的权限")));
+        // Generating again would throw the user's edits away; the copy command keeps them.
+        QVERIFY(boxes[0].text.contains(QStringLiteral("将题复制至:剪贴板")));
         QVERIFY(boxes[0].text.contains(QStringLiteral("口算题.docx")));
         QVERIFY(form->isVisible());
         QCOMPARE(text2()->text(), text);
@@ -114,14 +121,44 @@ private slots:
         QTemporaryDir home;
         QStringList opened;
         close();
-        open([&] { return desktop(home.path(), &opened, false); });
+        open([&](Form1::NotOpened notOpened) { return desktop(home.path(), &opened, false, notOpened); });
         clickFace(4);
         clickFace(5);
         QCOMPARE(opened.size(), 1);
         QVERIFY(QFile::exists(opened[0]));
-        QCOMPARE(boxes.size(), std::size_t{1});
+        QVERIFY(boxes.empty());  // the desktop answers later; the window does not wait for it
+        QTRY_COMPARE(boxes.size(), std::size_t{1});
         QCOMPARE(boxes[0].icon, QMessageBox::Information);
         QVERIFY(boxes[0].text.contains(QDir::toNativeSeparators(opened[0])));
+    }
+
+    // The real opener runs the desktop's xdg-open and waits for its verdict without blocking.
+    void desktopOpenerReportsTheOpenersOutcome_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("opened") << QStringLiteral("#!/bin/sh\nexit 0\n") << true;
+        QTest::newRow("no application") << QStringLiteral("#!/bin/sh\n/bin/sleep 0.2; exit 3\n") << false;
+        QTest::newRow("no opener") << QString() << false;
+    }
+    void desktopOpenerReportsTheOpenersOutcome() {
+        QFETCH(QString, script);
+        QFETCH(bool, opened);
+        QTemporaryDir bin;
+        if (!script.isEmpty()) {
+            QFile opener(bin.filePath(QStringLiteral("xdg-open")));
+            QVERIFY(opener.open(QIODevice::WriteOnly));
+            opener.write(script.toUtf8());
+            opener.close();
+            opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8());
+        std::optional<bool> outcome;
+        pellarin::OpenWithDesktop(bin.filePath(QStringLiteral("a.docx")), [&](bool ok) { outcome = ok; });
+        qputenv("PATH", path);
+        QVERIFY(!outcome.has_value() || script.isEmpty());
+        QTRY_VERIFY(outcome.has_value());
+        QCOMPARE(*outcome, opened);
     }
 };
 

@@ -43,12 +43,12 @@ public:
     void SetLeftMargin(double p) override { Record("LeftMargin", p); }
     void SetRightMargin(double p) override { Record("RightMargin", p); }
     void SetFontSize(double p) override { Record("FontSize", p); }
-    void InsertText(std::u16string_view text) override {
-        Record(QStringLiteral("InsertText ") + QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+    void InsertText(std::u16string text) override {
+        Record(QStringLiteral("InsertText ") + QString::fromStdU16String(text));
     }
     void Show() override {
         Record(QStringLiteral("Show"));
-        if (m_log->failOnShow) throw pellarin::DocumentError("Permission denied", "/nowhere/口算题.docx");
+        if (m_log->failOnShow) throw pellarin::DocumentError("没有在这里写文件的权限", "/nowhere/口算题.docx");
     }
 
 private:
@@ -65,13 +65,13 @@ public:
 
     // A window as the user meets it after the splash: shown, active, focus in Text1_0. Its
     // exports go to a RecordingWriter unless the test gives another writer.
-    void open(std::function<std::unique_ptr<pellarin::DocumentWriter>()> makeWriter = {}) {
+    void open(Form1::MakeWriter makeWriter = {}) {
         boxes.clear();
         writer = std::make_shared<WriterLog>();
         MessageBox::SetTestHook([this](const MessageBox::Shown& shown) { boxes.push_back(shown); });
         Form1::Options options;
         options.showSplash = false;
-        options.makeWriter = makeWriter ? makeWriter : [log = writer] { return std::make_unique<RecordingWriter>(log); };
+        options.makeWriter = makeWriter ? makeWriter : [log = writer](Form1::NotOpened) { return std::make_unique<RecordingWriter>(log); };
         form = std::make_unique<Form1>(options);
         form->show();
         form->activateWindow();
