@@ -7,29 +7,43 @@ SAN_BUILD  ?= build-sanitize
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-PACKAGES := cmake make g++ pkg-config \
-	qt6-base-dev qt6-base-dev-tools libgl-dev \
+# What building and running the program needs. It draws its Chinese in a CJK font: AR PL UMing
+# here (Noto CJK serves as well); Qt's own Chinese texts come with qt6-translations-l10n.
+PACKAGES := cmake make g++ pkg-config dpkg-dev file \
+	qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	libzip-dev \
-	fonts-arphic-uming \
-	python3 python3-docx poppler-utils xdg-utils
+	fonts-arphic-uming xdg-utils
+# What the tests need besides: the other common CJK family, so that every font test runs on
+# both; the real readers of documents and PDFs; the checkers of the package.
+TEST_PACKAGES := fonts-noto-cjk python3 python3-docx poppler-utils \
+	lintian desktop-file-utils appstream
 # The word processor that proves a document prints aligned; without its recommends it is
 # a fraction of the size.
-PACKAGES_NO_RECOMMENDS := libreoffice-writer-nogui
+TEST_PACKAGES_NO_RECOMMENDS := libreoffice-writer-nogui
 
-.PHONY: all deps build run test sanitize bench screenshot clean
+.PHONY: all deps test-deps build run test sanitize bench package clean
 
 all: build
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
-	missing_nr=$$(for p in $(PACKAGES_NO_RECOMMENDS); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
+# Installs whichever of the packages given are missing, updating the package lists once.
+define install_missing
+	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
+	missing_nr=$$(for p in $(2); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
 	if [ -n "$$missing$$missing_nr" ]; then \
 		echo "Installing: $$missing $$missing_nr"; \
 		$(SUDO) apt-get update -q && \
 		{ [ -z "$$missing" ] || $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; } && \
 		{ [ -z "$$missing_nr" ] || $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing_nr; }; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES),)
+
+# One pass over both lists, so that a fresh machine updates the package lists only once.
+test-deps:
+	$(call install_missing,$(PACKAGES) $(TEST_PACKAGES),$(TEST_PACKAGES_NO_RECOMMENDS))
 
 $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
@@ -40,7 +54,8 @@ build: deps $(BUILD)/CMakeCache.txt
 run: build
 	./$(BUILD)/app/pellarin
 
-test: build
+test: test-deps
+	$(MAKE) build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # The generator's tests under AddressSanitizer and UndefinedBehaviorSanitizer.

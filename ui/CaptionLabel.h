@@ -20,6 +20,15 @@ public:
     QColor textColor() const;
     void setBold(bool bold);
 
+    // Where and in which font the text is drawn: as a top-aligned label would, but raised
+    // when the glyphs would pass the bottom and, where this machine's glyphs are taller than
+    // the label, a pixel smaller at a time until they fit, so that no glyph is ever cut.
+    struct TextPlacement {
+        QFont font;
+        QPoint baselineStart;
+    };
+    TextPlacement placement() const;
+
 signals:
     void pressed(int index, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
     void clicked(int index);
@@ -27,6 +36,7 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     int m_index;

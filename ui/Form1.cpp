@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "CaptionLabel.h"
+#include "Fonts.h"
 #include "Form2.h"
 #include "MessageBox.h"
 #include "NumericBox.h"
@@ -42,14 +43,6 @@ const QColor kRed(255, 0, 0);
 const QColor kBackground(128, 128, 255);
 
 constexpr int kHelp = 3, kStart = 4, kExport = 5, kClear = 6, kCopy = 7, kExit = 8;
-
-QFont SongTi(double points) {
-    QFont font;
-    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("AR PL UMing CN")});
-    font.setPointSizeF(points);
-    font.setWeight(QFont::Normal);
-    return font;
-}
 
 struct LabelLayout {
     const char16_t* text;
@@ -123,9 +116,8 @@ void Form1::BuildControls() {
     background.setColor(QPalette::Window, kBackground);
     setPalette(background);
     setAutoFillBackground(true);
-    // The default font of the window and of the output box: 宋体 at 9 points, as on a Chinese
-    // desktop, so the sheets' columns line up on screen too.
-    setFont(SongTi(9));
+    // The default font of the window: 宋体 at 9 points, as on a Chinese desktop.
+    setFont(fonts::Song(9));
 
     m_image1 = new QLabel(this);
     m_image1->setObjectName(QStringLiteral("Image1"));
@@ -156,7 +148,7 @@ void Form1::BuildControls() {
         const LabelLayout& layout = kLabels[i];
         auto* label = new CaptionLabel(i, QString::fromUtf16(layout.text), this);
         label->setGeometry(twips::ToPixels(layout.left, layout.top, layout.width, layout.height, ppt));
-        label->setFont(SongTi(layout.points));
+        label->setFont(fonts::Song(layout.points));
         // A caption passes its presses and clicks on to the face of the same index; the
         // counter and status labels (9 to 12) have no face and nothing answers them.
         connect(label, &CaptionLabel::pressed, this, [this](int index) { OnFacePressed(index); });
@@ -169,14 +161,14 @@ void Form1::BuildControls() {
 
     m_limitBox = new NumericBox(0, this);
     m_limitBox->setGeometry(twips::ToPixels(3600, 120, 575, 435, ppt));
-    m_limitBox->setFont(SongTi(15.75));
+    m_limitBox->setFont(fonts::Song(15.75));
     m_combo = new QComboBox(this);
     m_combo->setObjectName(QStringLiteral("Combo1"));
     m_combo->setEditable(true);
     m_combo->setInsertPolicy(QComboBox::NoInsert);
     m_combo->setCompleter(nullptr);  // what the user types stays exactly as typed
     m_combo->setGeometry(twips::ToPixels(3600, 600, 615, 420, ppt));
-    m_combo->setFont(SongTi(15));
+    m_combo->setFont(fonts::Song(15));
     QPalette red = m_combo->palette();
     red.setColor(QPalette::Text, kRed);
     red.setColor(QPalette::ButtonText, kRed);
@@ -184,9 +176,10 @@ void Form1::BuildControls() {
     m_combo->lineEdit()->setPalette(red);
     m_sheetsBox = new NumericBox(2, this);
     m_sheetsBox->setGeometry(twips::ToPixels(3600, 1080, 575, 435, ppt));
-    m_sheetsBox->setFont(SongTi(15.75));
+    m_sheetsBox->setFont(fonts::Song(15.75));
     m_output = new OutputBox(this);
     m_output->setGeometry(twips::ToPixels(4560, 480, 5175, 4335, ppt));
+    m_output->setFont(fonts::Columns(9));  // the window's size, in a face whose columns line up
 
     for (NumericBox* box : {m_limitBox, m_sheetsBox}) {
         connect(box, &QLineEdit::textChanged, this, [this, box] { OnNumberChanged(box->index()); });

@@ -52,7 +52,7 @@ private slots:
     // The font that answers must draw ASCII at half the width of a Chinese character, or
     // the sheets' columns would not line up on screen.
     void fontDrawsAsciiAtHalfWidth() {
-        QFont unhinted = text1(0)->font();
+        QFont unhinted = text2()->font();
         unhinted.setHintingPreference(QFont::PreferNoHinting);
         const QFontMetricsF metrics(unhinted);
         const qreal ascii = metrics.horizontalAdvance(QStringLiteral("8=+ 1"));
