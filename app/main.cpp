@@ -1,11 +1,21 @@
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 
+#include "ui/ChineseTranslations.h"
 #include "ui/Form1.h"
 
 int main(int argc, char** argv) {
+    // Answered before any window exists, so it works without a display too.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("pellarin " PELLARIN_VERSION);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellarin"));
+    QApplication::setApplicationVersion(QStringLiteral(PELLARIN_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("pellarin"));
+    InstallChineseTranslations();
     Form1 window;          // loading shows the splash and sets the initial values
     window.BeginStartUp(); // the main window appears when the splash's time is up
     return QApplication::exec();

@@ -10,6 +10,8 @@
 #include <QTimer>
 
 #include "CaptionLabel.h"
+#include "CommandKeys.h"
+#include "DifficultyBox.h"
 #include "Fonts.h"
 #include "Form2.h"
 #include "MessageBox.h"
@@ -107,9 +109,8 @@ Form1::~Form1() {
 void Form1::BuildControls() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Pellarin"));
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) icon.addFile(QStringLiteral(":/pictures/icon-%1.png").arg(size));
-    setWindowIcon(icon);
+    // All nine images of the icon; for each size the desktop gets the one of most colours.
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/pellarin.ico")));
     const double ppt = twips::PixelsPerTwip(this);
     setFixedSize(twips::ToPixels(9990, ppt), twips::ToPixels(4935, ppt));
     QPalette background = palette();
@@ -162,18 +163,9 @@ void Form1::BuildControls() {
     m_limitBox = new NumericBox(0, this);
     m_limitBox->setGeometry(twips::ToPixels(3600, 120, 575, 435, ppt));
     m_limitBox->setFont(fonts::Song(15.75));
-    m_combo = new QComboBox(this);
-    m_combo->setObjectName(QStringLiteral("Combo1"));
-    m_combo->setEditable(true);
-    m_combo->setInsertPolicy(QComboBox::NoInsert);
-    m_combo->setCompleter(nullptr);  // what the user types stays exactly as typed
+    m_combo = new DifficultyBox(this);
     m_combo->setGeometry(twips::ToPixels(3600, 600, 615, 420, ppt));
     m_combo->setFont(fonts::Song(15));
-    QPalette red = m_combo->palette();
-    red.setColor(QPalette::Text, kRed);
-    red.setColor(QPalette::ButtonText, kRed);
-    m_combo->setPalette(red);
-    m_combo->lineEdit()->setPalette(red);
     m_sheetsBox = new NumericBox(2, this);
     m_sheetsBox->setGeometry(twips::ToPixels(3600, 1080, 575, 435, ppt));
     m_sheetsBox->setFont(fonts::Song(15.75));
@@ -191,6 +183,10 @@ void Form1::BuildControls() {
     setTabOrder(m_limitBox, m_sheetsBox);
     setTabOrder(m_sheetsBox, m_output);
     setTabOrder(m_output, m_combo);
+
+    command_keys::Install(
+        this, [this](int index) { return QList<QWidget*>{m_faces[index], m_labels[index]}; },
+        [this](int index) { RunFromKeyboard(index); });
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -282,6 +278,13 @@ void Form1::OnFaceClicked(int index) {
         case kExit: close(); return;
         default: return;
     }
+}
+
+// A key acts like a press and a click on the button, and only while it is available.
+void Form1::RunFromKeyboard(int index) {
+    if (!m_faces[index]->isEnabled()) return;
+    OnFacePressed(index);
+    if (index != kHelp) OnFaceClicked(index);  // the help box belongs to the press alone
 }
 
 void Form1::ShowHelp() {

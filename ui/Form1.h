@@ -13,7 +13,7 @@ class Form2;
 class NumericBox;
 class OutputBox;
 class PictureFace;
-class QComboBox;
+class DifficultyBox;
 class QLabel;
 class QTimer;
 
@@ -57,6 +57,7 @@ private:
     void OnFaceMoved(int index);
     void OnFacePressed(int index);
     void OnFaceClicked(int index);
+    void RunFromKeyboard(int index);
     void OnTimer();
     void OnNumberChanged(int index);
     void OnNumberLostFocus(int index);
@@ -79,7 +80,7 @@ private:
     std::array<CaptionLabel*, 13> m_labels{};
     NumericBox* m_limitBox = nullptr;   // Text1_0
     NumericBox* m_sheetsBox = nullptr;  // Text1_2
-    QComboBox* m_combo = nullptr;       // Combo1
+    DifficultyBox* m_combo = nullptr;   // Combo1
     OutputBox* m_output = nullptr;      // Text2
     QLabel* m_image1 = nullptr;         // carries the normal face picture
     QLabel* m_image2 = nullptr;         // carries the highlighted face picture

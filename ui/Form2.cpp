@@ -9,7 +9,8 @@
 #include "Twips.h"
 
 Form2::Form2(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_picture(QStringLiteral(":/pictures/splash.png")) {
+    // A splash window: no frame, no title, no entry in the taskbar or the window switcher.
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_picture(QStringLiteral(":/pictures/splash.png")) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);

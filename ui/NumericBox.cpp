@@ -4,6 +4,7 @@
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 
 namespace {
 bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
@@ -52,4 +53,15 @@ void NumericBox::focusOutEvent(QFocusEvent* event) {
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
     const QWidget* next = QApplication::focusWidget();
     if (next && next != this && next->window() == window()) emit lostFocus(m_index);
+}
+
+void NumericBox::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (QAction* action : menu->actions()) {
+        const QString text = action->text();
+        if (const qsizetype tab = text.indexOf(QLatin1Char('\t')); tab >= 0) action->setText(text.left(tab));
+        action->setShortcut({});
+    }
+    menu->popup(event->globalPos());
 }

@@ -6,6 +6,7 @@
 // keys that type nothing (arrows, Delete, Home, End) keep working. Text committed by an
 // input method is filtered the same way, character by character. Pasting through the
 // context menu is not filtered: the change check that follows every change deals with it.
+// The menu shows no shortcuts, since the key filter swallows them all here.
 class NumericBox : public QLineEdit {
     Q_OBJECT
 public:
@@ -20,6 +21,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     int m_index;

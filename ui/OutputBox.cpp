@@ -1,6 +1,7 @@
 #include "OutputBox.h"
 
 #include <QScrollBar>
+#include <QTextBlock>
 
 OutputBox::OutputBox(QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName(QStringLiteral("Text2"));
@@ -10,11 +11,16 @@ OutputBox::OutputBox(QWidget* parent) : QPlainTextEdit(parent) {
     setTabChangesFocus(true);
 }
 
-// The document keeps paragraphs, not line-break characters: every break the box holds,
-// typed or set, reads back as CR LF.
+// The document keeps paragraphs, not line-break characters: every break between them, typed
+// or set, reads back as CR LF. Inside a paragraph the characters come back as they are; the
+// editor's own plain text would turn no-break spaces into spaces and U+2028 into breaks.
 QString OutputBox::text() const {
-    QString text = toPlainText();
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    QString text;
+    text.reserve(document()->characterCount() + document()->blockCount());
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (block != document()->begin()) text += QLatin1String("\r\n");
+        text += block.text();
+    }
     return text;
 }
 

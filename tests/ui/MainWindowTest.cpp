@@ -74,6 +74,24 @@ private slots:
         }
     }
 
+    // The window's icon is the icon resource: of its nine images, for each size the one of
+    // most colours, which in the file comes last of its size.
+    void windowIconComesFromAllNineImages() {
+        QImageReader ico(QStringLiteral(":/pictures/pellarin.ico"));
+        QMap<int, QImage> best;
+        for (int i = 0; i < ico.imageCount(); ++i) {
+            QVERIFY(ico.jumpToImage(i));
+            const QImage image = ico.read();
+            best[image.width()] = image;
+        }
+        const QIcon icon = form->windowIcon();
+        QCOMPARE(icon.availableSizes().size(), best.size());
+        for (auto it = best.cbegin(); it != best.cend(); ++it) {
+            const QImage shown = icon.pixmap(QSize(it.key(), it.key())).toImage().convertToFormat(QImage::Format_ARGB32);
+            QCOMPARE(shown, it.value().convertToFormat(QImage::Format_ARGB32));
+        }
+    }
+
     void focusOrderAndStacking() {
         for (QWidget* next : {static_cast<QWidget*>(text1(2)), static_cast<QWidget*>(text2())}) {
             key(Qt::Key_Tab);
@@ -87,8 +105,11 @@ private slots:
         QCOMPARE(form->childAt(at(text1(0))), text1(0));
     }
 
+    // The box gives its text back as it holds it: breaks as CR LF, no-break spaces and line
+    // separators (pasted from elsewhere) as they are.
     void outputBoxKeepsCrLfAndSpaces() {
-        const QString text = QStringLiteral("ab  \r\n\r\ncd ") + QString(300, QLatin1Char('x')) + QStringLiteral("  ");
+        const QString text = QStringLiteral("ab  \r\n\r\ncd\u00a0\u2028e ") + QString(300, QLatin1Char('x')) +
+                             QStringLiteral("  ");
         text2()->setText(text);
         QCOMPARE(text2()->text(), text);
     }

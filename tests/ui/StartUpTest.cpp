@@ -66,6 +66,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(splash));
         QCOMPARE(splash->size(), QSize(162, 353));
         QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(splash->windowType(), Qt::SplashScreen);  // no taskbar entry, no title shown
         QCOMPARE(splash->findChild<QLabel*>(QStringLiteral("Label2_1"))->text(),
                  QStringLiteral("欢迎使用,禁止用于商业用途"));
         QCOMPARE(splash->findChild<QLabel*>(QStringLiteral("Label2_1"))->pos(), QPoint(8, 336));
