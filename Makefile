@@ -71,5 +71,9 @@ bench: build
 		--benchmark_report_aggregates_only=true
 	python3 bench/peak_memory.py ./$(BUILD)/tools/pellarin-sheets 20000
 
+# The Debian package: $(BUILD)/pellarin_<version>_<arch>.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD)

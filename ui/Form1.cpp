@@ -84,7 +84,8 @@ const QString Form1::kHelpText = QStringLiteral(
     "本软件是为了练习孩子的口算能力，提升口算速度的目的而设计。减少家长出题负担，但是不要超负荷训练啊。"
     "每份试卷有80道加减法，20道连加减。简单难度是不进位、不退位加减法；中等难度是随机生成；"
     "最高难度是全进位、退位计算，而且结果都在10以上。");
-const QString Form1::kContactLine = QStringLiteral("有问题或建议，请写信到 pellarin@example.org，我们会尽快答复。");
+// The program's name and version, which is what a question about it needs to start with.
+const QString Form1::kContactLine = QStringLiteral("Pellarin 口算题，版本 " PELLARIN_VERSION);
 
 Form1::Form1() : Form1(Options{}) {}
 

@@ -19,7 +19,7 @@ Form2::Form2(QWidget* parent)
     const double ppt = twips::PixelsPerTwip(this);
     setFixedSize(twips::ToPixels(2430, ppt), twips::ToPixels(5295, ppt));
 
-    const QString lines[] = {QStringLiteral("Pellarin 口算题 1.0"), QStringLiteral("欢迎使用,禁止用于商业用途")};
+    const QString lines[] = {QStringLiteral("Pellarin 口算题 " PELLARIN_VERSION), QStringLiteral("欢迎使用,禁止用于商业用途")};
     const int tops[] = {4800, 5040};
     for (int i = 0; i < 2; ++i) {
         auto* label = new QLabel(lines[i], this);

@@ -82,6 +82,11 @@ private slots:
         QCOMPARE(boxes[0].title, QStringLiteral("帮助"));
         QCOMPARE(boxes[0].icon, QMessageBox::Warning);
         QCOMPARE(boxes[0].text, Form1::kHelpText + QStringLiteral("\r\n") + Form1::kContactLine);
+        // The contact line names the program and its version, and no address nobody reads.
+        QVERIFY(Form1::kContactLine.contains(QStringLiteral("Pellarin")) &&
+                Form1::kContactLine.contains(QStringLiteral(PELLARIN_VERSION)));
+        QVERIFY(!Form1::kContactLine.contains(QLatin1Char('@')) && !Form1::kContactLine.contains(QStringLiteral("www")) &&
+                !Form1::kContactLine.contains(QStringLiteral("http")));
         QVERIFY(!face(3)->hasBorder());
         release(face(3), Qt::LeftButton, faceOnly(3));
         click(label(3));
