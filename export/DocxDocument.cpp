@@ -345,6 +345,7 @@ void DocxDocument::Save(const std::string& path) const {
     archive.release();
     zip_error_fini(&body.error);
 
+    GiveUsualPermissions(temporary.path());
     if (const int error = MoveIntoPlaceWithoutReplacing(temporary.path(), path); error != 0) {
         if (error == EEXIST) throw DocumentExists(DescribeFileError(error), path);
         throw DocumentError(DescribeFileError(error), path);

@@ -1,6 +1,7 @@
 #include "FilePlacement.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <stdio.h>
 #include <unistd.h>
 
@@ -17,6 +18,12 @@ int MoveIntoPlaceWithoutReplacing(const std::string& from, const std::string& to
     if (link(from.c_str(), to.c_str()) != 0) return errno;
     unlink(from.c_str());
     return 0;
+}
+
+void GiveUsualPermissions(const std::string& path) {
+    const mode_t mask = umask(0);
+    umask(mask);
+    chmod(path.c_str(), 0666 & ~mask);
 }
 
 std::string DescribeFileError(int error) {

@@ -13,12 +13,17 @@
 #include "generator/Utf.h"
 #include "export/DocxWriter.h"
 #include "export/FilePlacement.h"
+#ifdef PELLARIN_WITH_PDF
+#include <QGuiApplication>
+
+#include "print/SheetsPdf.h"
+#endif
 
 namespace {
 
 constexpr const char* kUsage =
     "用法：pellarin-sheets [--limit N] [--sheets N] [--difficulty 难|中|易] [--seed N] [--docx 文件]\n"
-    "                      [--version] [--help]\n";
+    "                      [--pdf 文件 [--answers]] [--version] [--help]\n";
 
 constexpr const char* kHelp =
     "把加减法口算题按 UTF-8 写到标准输出，与程序输出框出题后的内容一字不差（换行为 CR LF）。\n"
@@ -29,6 +34,8 @@ constexpr const char* kHelp =
     "  --difficulty D    难（每一步都进位或退位）、中（随机）或 易（不进位、不退位）；默认 中\n"
     "  --seed N          从第 N 号随机序列出题，不看时钟：同样的种子和设置总是出同样的题\n"
     "  --docx 文件       不输出文字，而是把试卷写成 A4 文档（.docx）；已有的文件决不覆盖\n"
+    "  --pdf 文件        不输出文字，而是把试卷写成可直接打印的 A4 PDF，每页一份；已有的文件决不覆盖\n"
+    "  --answers         和 --pdf 一起用：在所有试卷之后，每份试卷再加一页答案\n"
     "  --version         显示版本\n"
     "  --help            显示这段说明\n"
     "\n"
@@ -67,6 +74,25 @@ std::optional<std::uint64_t> ParseSeed(std::string_view text) {
 
 pellarin::ClockReading StillClock() { return 0; }
 
+int WritePdf(int argc, char** argv, const std::string& path, const std::u16string& text, bool answers) {
+#ifdef PELLARIN_WITH_PDF
+    // The pages are drawn with the machine's fonts; no window is shown, so no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    try {
+        sheets_pdf::Write(QString::fromLocal8Bit(path.c_str()), QString::fromStdU16String(text), answers, false);
+    } catch (const pellarin::DocumentError& e) {
+        std::fprintf(stderr, "pellarin-sheets：%s：%s\n", e.path().c_str(), e.what());
+        return 1;
+    }
+    return 0;
+#else
+    (void)argc, (void)argv, (void)path, (void)text, (void)answers;
+    std::fputs("pellarin-sheets：这个版本没有 PDF 功能\n", stderr);
+    return 1;
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,6 +101,8 @@ int main(int argc, char** argv) {
     std::u16string difficulty = u"中";
     std::optional<std::uint64_t> seed;
     std::optional<std::string> docx;
+    std::optional<std::string> pdf;
+    bool answers = false;
 
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
@@ -87,8 +115,12 @@ int main(int argc, char** argv) {
             std::fputs("pellarin-sheets " PELLARIN_VERSION "\n", stdout);
             return 0;
         }
+        if (option == "--answers") {
+            answers = true;
+            continue;
+        }
         if (option != "--limit" && option != "--sheets" && option != "--difficulty" && option != "--seed" &&
-            option != "--docx") {
+            option != "--docx" && option != "--pdf") {
             return Usage("没有这个选项：“" + std::string(option) + "”");
         }
         if (i + 1 >= argc) return Usage(std::string(option) + " 后面缺少取值");
@@ -105,14 +137,17 @@ int main(int argc, char** argv) {
             if (!pellarin::ParseDifficulty(difficulty)) {
                 return Usage("--difficulty 只能是 难、中 或 易，“" + std::string(value) + "”不是");
             }
-        } else if (option == "--docx") {
-            if (value.empty()) return Usage("--docx 后面缺少文件名");
-            docx = std::string(value);
+        } else if (option == "--docx" || option == "--pdf") {
+            if (value.empty()) return Usage(std::string(option) + " 后面缺少文件名");
+            (option == "--docx" ? docx : pdf) = std::string(value);
         } else {
             seed = ParseSeed(value);
             if (!seed) return Usage("--seed 要一个 0 到 18446744073709551615 之间的整数，“" + std::string(value) + "”不是");
         }
     }
+
+    if (docx && pdf) return Usage("--docx 和 --pdf 一次只能用一个");
+    if (answers && !pdf) return Usage("--answers 只和 --pdf 一起用");
 
     pellarin::GenerationResult result =
         seed ? [&] {
@@ -135,6 +170,7 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    if (pdf) return WritePdf(argc, argv, *pdf, result.outputText, answers);
     const std::string bytes = pellarin::ToUtf8(result.outputText);
     errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {

@@ -18,6 +18,7 @@
 #include "NumericBox.h"
 #include "OutputBox.h"
 #include "PictureFace.h"
+#include "PrintCommands.h"
 #include "Twips.h"
 #include "export/DesktopDocumentWriter.h"
 #include "export/DocxWriter.h"
@@ -188,6 +189,8 @@ void Form1::BuildControls() {
     command_keys::Install(
         this, [this](int index) { return QList<QWidget*>{m_faces[index], m_labels[index]}; },
         [this](int index) { RunFromKeyboard(index); });
+
+    new PrintCommands(this, m_output);
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));

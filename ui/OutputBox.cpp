@@ -1,5 +1,7 @@
 #include "OutputBox.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTextBlock>
 
@@ -25,3 +27,13 @@ QString OutputBox::text() const {
 }
 
 void OutputBox::setText(const QString& text) { setPlainText(text); }
+
+void OutputBox::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = createStandardContextMenu(event->pos());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (!m_menuActions.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(m_menuActions);
+    }
+    menu->popup(event->globalPos());
+}

@@ -11,4 +11,13 @@ public:
 
     QString text() const;
     void setText(const QString& text);
+
+    // Further entries of the right-click menu, after the editing ones.
+    void setMenuActions(QList<QAction*> actions) { m_menuActions = std::move(actions); }
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    QList<QAction*> m_menuActions;
 };

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QPageLayout>
+#include <QString>
+
+class QPagedPaintDevice;
+class QPainter;
+
+// The output box's text on paper: A4 portrait, 2.2 cm at top and bottom and 3.17 cm left and
+// right, 15 points, one sheet a page. Each problem is drawn at its column's own place, so the
+// columns are straight whatever the face; a sheet's number is at the foot of its page. With
+// answers, one page per sheet follows all the sheets, with every problem in the same place
+// followed by its value. Parts of the text that are no longer sheets are printed line by line
+// as they stand.
+namespace sheet_pages {
+
+// The page the sheets are laid out on; the device is put in full-page mode, so that the
+// margins are the layout's own.
+QPageLayout PageLayout();
+
+// Paints the pages on a device the painter is already active on (a printer or a PDF writer
+// set up with PageLayout()). Returns the number of pages.
+int Paint(QPainter& painter, QPagedPaintDevice& device, const QString& text, bool answers);
+
+}  // namespace sheet_pages

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class OutputBox;
+class QAction;
+class QPrinter;
+class QWidget;
+
+// Printing from the window: Ctrl+P opens a preview of the output box's text, where the answer
+// key can be added and the pages printed or saved as PDF; the output box's right-click menu
+// offers the preview and saving as PDF, each with or without answers. What is printed is the
+// box's text as it is now, edits included. A failure is reported in a box; the text stays.
+class PrintCommands : public QObject {
+    Q_OBJECT
+public:
+    PrintCommands(QWidget* window, OutputBox* output);
+
+    void Preview(bool answers);
+    void SaveAsPdf(bool answers);
+
+    // The save-as dialog; tests answer it with a path (or nothing, as a cancel).
+    using ChooseFile = std::function<QString(QWidget* parent, const QString& suggested)>;
+    static void SetFileChooserForTests(ChooseFile chooser);
+
+signals:
+    // The pages have been painted on a printer: the preview's or, after a print, the real one.
+    void printed(QPrinter* printer);
+
+private:
+    QAction* MenuAction(const QString& text, const std::function<void()>& run);
+    void PaintOn(QPrinter* printer, bool answers);
+
+    QWidget* m_window;
+    OutputBox* m_output;
+};
