@@ -69,6 +69,8 @@ bench: build
 	./$(BUILD)/bench/pellarin_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/pellarin_window_bench --benchmark_repetitions=5 \
 		--benchmark_report_aggregates_only=true
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/pellarin_print_bench --benchmark_repetitions=5 \
+		--benchmark_report_aggregates_only=true
 	python3 bench/peak_memory.py ./$(BUILD)/tools/pellarin-sheets 20000
 
 # The Debian package: $(BUILD)/pellarin_<version>_<arch>.deb.

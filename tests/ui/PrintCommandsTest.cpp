@@ -1,0 +1,148 @@
+// Printing from the window: Ctrl+P and the output box's menu open the preview, the answer key
+// changes the page count, a print through the preview's printer gives the same pages as
+// pellarin-sheets --pdf, and saving as PDF writes the file or reports why not.
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "WindowFixture.h"
+#include "ui/PrintCommands.h"
+
+class PrintCommandsTest : public QObject, public WindowFixture {
+    Q_OBJECT
+
+    static QString run(const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        process.waitForFinished(60000);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+    static QString sheets(const QStringList& more = {}) {
+        return run(QStringLiteral(PELLARIN_SHEETS_TOOL), QStringList{"--sheets", "3", "--seed", "21"} + more);
+    }
+    static int pageCount(const QString& pdf) {
+        const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+        const qsizetype at = info.indexOf(QStringLiteral("Pages:"));
+        return at < 0 ? -1 : info.mid(at + 6).section(QLatin1Char('\n'), 0, 0).trimmed().toInt();
+    }
+
+    // Runs `act` on the preview once it is open, then closes it; `open` opens it.
+    void withPreview(const std::function<void()>& open, const std::function<void(QPrintPreviewDialog*)>& act) {
+        bool seen = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            if (!dialog || seen) return;
+            seen = true;
+            act(dialog);
+            dialog->reject();
+        });
+        poll.start(20);
+        open();
+        QVERIFY(seen);
+    }
+    static int previewPages(QPrintPreviewDialog* dialog) {
+        return dialog->findChild<QPrintPreviewWidget*>()->pageCount();
+    }
+
+    QAction* menuEntry(const QString& text) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(3, 3), text2()->viewport()->mapToGlobal(QPoint(3, 3)));
+        QApplication::sendEvent(text2()->viewport(), &event);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return nullptr;
+        QAction* found = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->text().section(QLatin1Char('\t'), 0, 0) == text) found = action;
+        }
+        menu->close();
+        return found;
+    }
+
+private slots:
+    void init() {
+        open();
+        text2()->setText(sheets());
+    }
+    void cleanup() {
+        PrintCommands::SetFileChooserForTests(nullptr);
+        close();
+    }
+
+    void featureIsVisibleInTheEmptyBox() {
+        text2()->setText(QString());
+        QVERIFY(text2()->placeholderText().contains(QStringLiteral("Ctrl+P")));
+        QVERIFY(text2()->placeholderText().contains(QStringLiteral("答案")));
+    }
+
+    void ctrlPOpensThePreviewAndAnswersAddPages() {
+        withPreview([this] { key(Qt::Key_P, Qt::ControlModifier); },
+                    [](QPrintPreviewDialog* dialog) {
+                        QCOMPARE(previewPages(dialog), 3);
+                        auto* answers = dialog->findChild<QAction*>(QStringLiteral("AnswerKey"));
+                        QVERIFY(answers && !answers->isChecked());
+                        answers->trigger();
+                        QCOMPARE(previewPages(dialog), 6);
+                    });
+        QVERIFY(boxes.empty());
+    }
+
+    void menuOffersPreviewAndPdfWithAndWithoutAnswers() {
+        for (const QString& entry : {QStringLiteral("打印预览…"), QStringLiteral("打印预览（附答案）…"),
+                                     QStringLiteral("另存为 PDF…"), QStringLiteral("另存为 PDF（附答案）…")}) {
+            QVERIFY2(menuEntry(entry), qPrintable(entry));
+        }
+        withPreview([this] { menuEntry(QStringLiteral("打印预览（附答案）…"))->trigger(); },
+                    [](QPrintPreviewDialog* dialog) { QCOMPARE(previewPages(dialog), 6); });
+    }
+
+    // Printing to a PDF file through the preview's printer gives what the tool writes.
+    void printThroughThePreviewMatchesTheTool() {
+        QTemporaryDir folder;
+        const QString printed = folder.filePath(QStringLiteral("printed.pdf"));
+        const QString tool = folder.filePath(QStringLiteral("tool.pdf"));
+        sheets({"--pdf", tool, "--answers"});
+        withPreview([this] { menuEntry(QStringLiteral("打印预览（附答案）…"))->trigger(); },
+                    [&](QPrintPreviewDialog* dialog) {
+                        dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+                        dialog->printer()->setOutputFileName(printed);
+                        dialog->findChild<QPrintPreviewWidget*>()->print();
+                    });
+        QCOMPARE(pageCount(printed), 6);
+        QCOMPARE(run(QStringLiteral("pdftotext"), {"-layout", printed, "-"}),
+                 run(QStringLiteral("pdftotext"), {"-layout", tool, "-"}));
+    }
+
+    void saveAsPdfWritesTheFileOrSaysWhy() {
+        QTemporaryDir folder;
+        QString suggested;
+        PrintCommands::SetFileChooserForTests([&](QWidget*, const QString& name) {
+            suggested = name;
+            return folder.filePath(QStringLiteral("练习"));  // the extension is added
+        });
+        menuEntry(QStringLiteral("另存为 PDF（附答案）…"))->trigger();
+        QVERIFY(suggested.endsWith(QStringLiteral(".pdf")));
+        QCOMPARE(pageCount(folder.filePath(QStringLiteral("练习.pdf"))), 6);
+        QVERIFY(boxes.empty());
+
+        const QString text = text2()->text();
+        PrintCommands::SetFileChooserForTests(
+            [&](QWidget*, const QString&) { return folder.filePath(QStringLiteral("没有这个文件夹/a.pdf")); });
+        menuEntry(QStringLiteral("另存为 PDF…"))->trigger();
+        QCOMPARE(boxes.size(), std::size_t{1});
+        QCOMPARE(boxes[0].title, QStringLiteral("另存为 PDF 失败"));
+        QVERIFY2(boxes[0].text.contains(QStringLiteral("文件夹不存在")), qPrintable(boxes[0].text));
+        QCOMPARE(text2()->text(), text);
+
+        PrintCommands::SetFileChooserForTests([](QWidget*, const QString&) { return QString(); });  // cancelled
+        menuEntry(QStringLiteral("另存为 PDF…"))->trigger();
+        QCOMPARE(boxes.size(), std::size_t{1});
+    }
+};
+
+QTEST_MAIN(PrintCommandsTest)
+#include "PrintCommandsTest.moc"
