@@ -87,9 +87,13 @@ void PrintCommands::Preview(bool answers) {
     answerKey->setCheckable(true);
     answerKey->setChecked(answers);
     answerKey->setToolTip(QStringLiteral("在所有试卷之后，每份试卷再加一页答案"));
+    auto* savePdf = new QAction(QStringLiteral("另存为 PDF…"), &dialog);
+    savePdf->setObjectName(QStringLiteral("SavePdf"));
+    connect(savePdf, &QAction::triggered, this, [this, &withAnswers] { SaveAsPdf(withAnswers); });
     if (auto* toolbar = dialog.findChild<QToolBar*>()) {
         toolbar->addSeparator();
         toolbar->addAction(answerKey);
+        toolbar->addAction(savePdf);
     }
     auto* preview = dialog.findChild<QPrintPreviewWidget*>();
     connect(answerKey, &QAction::toggled, &dialog, [&withAnswers, preview](bool on) {

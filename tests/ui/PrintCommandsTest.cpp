@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "WindowFixture.h"
+#include "ui/ChineseTranslations.h"
 #include "ui/PrintCommands.h"
 
 class PrintCommandsTest : public QObject, public WindowFixture {
@@ -64,6 +65,7 @@ class PrintCommandsTest : public QObject, public WindowFixture {
     }
 
 private slots:
+    void initTestCase() { QVERIFY(InstallChineseTranslations()); }  // as the program does
     void init() {
         open();
         text2()->setText(sheets());
@@ -87,6 +89,9 @@ private slots:
                         QVERIFY(answers && !answers->isChecked());
                         answers->trigger();
                         QCOMPARE(previewPages(dialog), 6);
+                        // As the user sees it: build/pellarin-print-preview.png.
+                        dialog->resize(900, 700);
+                        QVERIFY(dialog->grab().save(QStringLiteral(PELLARIN_BUILD_DIR "/pellarin-print-preview.png")));
                     });
         QVERIFY(boxes.empty());
     }
@@ -129,7 +134,14 @@ private slots:
         QCOMPARE(pageCount(folder.filePath(QStringLiteral("练习.pdf"))), 6);
         QVERIFY(boxes.empty());
 
+        // From the preview, with the answers as chosen there.
+        PrintCommands::SetFileChooserForTests([&](QWidget*, const QString&) { return folder.filePath(QStringLiteral("预览.pdf")); });
+        withPreview([this] { key(Qt::Key_P, Qt::ControlModifier); },
+                    [](QPrintPreviewDialog* dialog) { dialog->findChild<QAction*>(QStringLiteral("SavePdf"))->trigger(); });
+        QCOMPARE(pageCount(folder.filePath(QStringLiteral("预览.pdf"))), 3);
+
         const QString text = text2()->text();
+        boxes.clear();
         PrintCommands::SetFileChooserForTests(
             [&](QWidget*, const QString&) { return folder.filePath(QStringLiteral("没有这个文件夹/a.pdf")); });
         menuEntry(QStringLiteral("另存为 PDF…"))->trigger();
