@@ -148,10 +148,15 @@ private:
 
 // libzip reads word/document.xml through this as it compresses it.
 struct XmlSource {
+    explicit XmlSource(DocumentXml part) : xml(std::move(part)) { zip_error_init(&error); }
+    ~XmlSource() { zip_error_fini(&error); }
+    XmlSource(const XmlSource&) = delete;
+    XmlSource& operator=(const XmlSource&) = delete;
+
     DocumentXml xml;
     std::string chunk;
     std::size_t offset = 0;
-    zip_error_t error{};
+    zip_error_t error;
 };
 
 zip_int64_t ReadXmlSource(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
@@ -267,7 +272,10 @@ public:
         const std::filesystem::path target(finalPath);
         std::filesystem::path folder = target.parent_path();
         if (folder.empty()) folder = ".";
-        std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+        std::string hidden = ".";
+        hidden += target.filename().string();
+        hidden += ".XXXXXX";
+        std::string pattern = (folder / hidden).string();
         const int fd = mkstemp(pattern.data());
         if (fd < 0) throw DocumentError(DescribeFileError(errno), finalPath);
         close(fd);
@@ -301,6 +309,16 @@ void DocxDocument::Save(const std::string& path) const {
     struct stat existing;
     if (lstat(path.c_str(), &existing) == 0) throw DocumentExists(DescribeFileError(EEXIST), path);
 
+    const std::string section =
+        "<w:sectPr><w:pgSz w:w=\"" + std::to_string(Twentieths(m_pageWidth)) + "\" w:h=\"" +
+        std::to_string(Twentieths(m_pageHeight)) + "\"/><w:pgMar w:top=\"" + std::to_string(Twentieths(m_top)) +
+        "\" w:right=\"" + std::to_string(Twentieths(m_right)) + "\" w:bottom=\"" +
+        std::to_string(Twentieths(m_bottom)) + "\" w:left=\"" + std::to_string(Twentieths(m_left)) +
+        "\" w:header=\"720\" w:footer=\"720\" w:gutter=\"0\"/></w:sectPr>";
+    const std::string styles = StylesXml(std::lround(m_fontSize * 2.0));
+    // Declared before the archive, so that they outlive the archive's sources, which read them.
+    XmlSource body(DocumentXml(m_text, section));
+
     TemporaryFile temporary(path);
     int code = 0;
     std::unique_ptr<zip_t, ZipDiscarder> archive(zip_open(temporary.path().c_str(), ZIP_TRUNCATE, &code));
@@ -312,15 +330,6 @@ void DocxDocument::Save(const std::string& path) const {
         throw DocumentError(reason, path);
     }
 
-    const std::string section =
-        "<w:sectPr><w:pgSz w:w=\"" + std::to_string(Twentieths(m_pageWidth)) + "\" w:h=\"" +
-        std::to_string(Twentieths(m_pageHeight)) + "\"/><w:pgMar w:top=\"" + std::to_string(Twentieths(m_top)) +
-        "\" w:right=\"" + std::to_string(Twentieths(m_right)) + "\" w:bottom=\"" +
-        std::to_string(Twentieths(m_bottom)) + "\" w:left=\"" + std::to_string(Twentieths(m_left)) +
-        "\" w:header=\"720\" w:footer=\"720\" w:gutter=\"0\"/></w:sectPr>";
-    XmlSource body{DocumentXml(m_text, section)};
-    zip_error_init(&body.error);
-    const std::string styles = StylesXml(std::lround(m_fontSize * 2.0));
     // The buffers must outlive zip_close, which reads them.
     const std::pair<const char*, std::string_view> parts[] = {
         {"[Content_Types].xml", kContentTypes},       {"_rels/.rels", kPackageRels},
@@ -338,12 +347,10 @@ void DocxDocument::Save(const std::string& path) const {
         add(name, zip_source_buffer(archive.get(), content.data(), content.size(), 0));
     }
     if (zip_close(archive.get()) < 0) {
-        const std::string reason = ZipReason(zip_get_error(archive.get()));
-        zip_error_fini(&body.error);
-        throw DocumentError(reason, path);  // the archive is discarded, the temporary removed
+        // The archive is discarded, the temporary removed.
+        throw DocumentError(ZipReason(zip_get_error(archive.get())), path);
     }
     archive.release();
-    zip_error_fini(&body.error);
 
     GiveUsualPermissions(temporary.path());
     if (const int error = MoveIntoPlaceWithoutReplacing(temporary.path(), path); error != 0) {
