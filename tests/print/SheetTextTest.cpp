@@ -90,9 +90,3 @@ TEST(SheetText, ProblemsAreWorkedLeftToRight) {
         EXPECT_FALSE(sheet_text::Evaluate(unreadable).has_value()) << QString::fromUtf16(unreadable).toStdString();
     }
 }
-
-TEST(SheetText, ColumnsCountChineseAsTwo) {
-    EXPECT_EQ(sheet_text::Columns(u"45＋38="), 7);
-    EXPECT_EQ(sheet_text::Columns(u"100道口算题（100以内纯进位、退位）"), 34);
-    EXPECT_EQ(sheet_text::Columns(u"班级:         姓名:"), 4 + 1 + 9 + 4 + 1);
-}
