@@ -78,6 +78,11 @@ int WritePdf(int argc, char** argv, const std::string& path, const std::u16strin
 #ifdef PELLARIN_WITH_PDF
     // The pages are drawn with the machine's fonts; no window is shown, so no display is needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's own notes about the session (no runtime folder, and the like) are not the user's
+    // business here; the tool says what went wrong itself.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
     QGuiApplication app(argc, argv);
     try {
         sheets_pdf::Write(QString::fromLocal8Bit(path.c_str()), QString::fromStdU16String(text), answers, false);
