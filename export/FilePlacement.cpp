@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace pellarin {
 
@@ -18,6 +19,10 @@ int MoveIntoPlaceWithoutReplacing(const std::string& from, const std::string& to
     if (link(from.c_str(), to.c_str()) != 0) return errno;
     unlink(from.c_str());
     return 0;
+}
+
+int MoveIntoPlaceReplacing(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 void GiveUsualPermissions(const std::string& path) {

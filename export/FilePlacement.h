@@ -9,6 +9,10 @@ namespace pellarin {
 // writers racing for one name can never replace each other's document.
 int MoveIntoPlaceWithoutReplacing(const std::string& from, const std::string& to);
 
+// The same where the user has agreed to replace what has the name: the old file stays whole
+// until the new one takes its place.
+int MoveIntoPlaceReplacing(const std::string& from, const std::string& to);
+
 // Gives a file written under a private temporary name the permissions a new file of the
 // user's gets (read and write as the umask allows), before it takes its final name.
 void GiveUsualPermissions(const std::string& path);

@@ -6,7 +6,6 @@
 #include <QPdfWriter>
 #include <QTemporaryFile>
 #include <cerrno>
-#include <cstdio>
 
 #include "SheetPages.h"
 #include "export/DocumentWriter.h"
@@ -53,14 +52,9 @@ int Write(const QString& path, const QString& text, bool answers, bool replace) 
     const std::string from = QFile::encodeName(file.fileName()).toStdString();
     const std::string to = QFile::encodeName(target.absoluteFilePath()).toStdString();
     pellarin::GiveUsualPermissions(from);
-    if (replace) {
-        if (std::rename(from.c_str(), to.c_str()) != 0) {
-            throw pellarin::DocumentError(pellarin::DescribeFileError(errno), Native(path));
-        }
-    } else if (const int error = pellarin::MoveIntoPlaceWithoutReplacing(from, to); error != 0) {
-        if (error == EEXIST) throw pellarin::DocumentExists(pellarin::DescribeFileError(error), Native(path));
-        throw pellarin::DocumentError(pellarin::DescribeFileError(error), Native(path));
-    }
+    const int error = replace ? pellarin::MoveIntoPlaceReplacing(from, to) : pellarin::MoveIntoPlaceWithoutReplacing(from, to);
+    if (error == EEXIST) throw pellarin::DocumentExists(pellarin::DescribeFileError(error), Native(path));
+    if (error != 0) throw pellarin::DocumentError(pellarin::DescribeFileError(error), Native(path));
     file.setAutoRemove(false);
     return pages;
 }
