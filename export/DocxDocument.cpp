@@ -14,14 +14,11 @@
 
 #include "DocumentWriter.h"
 #include "FilePlacement.h"
+#include "generator/SheetLayout.h"
 #include "generator/Utf.h"
 
 namespace pellarin {
 namespace {
-
-// The title every sheet begins with; a page break goes before each but the first.
-constexpr std::u16string_view kTitle = u"100道口算题（100以内纯进位、退位）";
-constexpr std::size_t kHeadingSpaces = 10;  // the title's indent, which goes to the new page too
 
 long Twentieths(double points) { return std::lround(points * 20.0); }
 
@@ -129,8 +126,7 @@ private:
         for (std::size_t title = line.find(kTitle); title != std::u16string_view::npos;
              title = line.find(kTitle, title + kTitle.size())) {
             if (m_titlesSeen++ == 0) continue;
-            std::size_t cut = title;
-            while (cut > start && title - cut < kHeadingSpaces && line[cut - 1] == u' ') --cut;
+            const std::size_t cut = SheetStart(line, title, start);
             AppendRunContent(out, line.substr(start, cut - start));
             out += "<w:br w:type=\"page\"/>";
             start = cut;

@@ -10,7 +10,6 @@ constexpr char16_t kPlus = u'＋';
 constexpr char16_t kMinus = u'－';
 constexpr int kTwoOperandCell = 10;
 constexpr int kChainedCell = 12;
-constexpr int kHeadingIndent = 10;
 constexpr int kFirstCellGap = 4;
 
 void AppendNumber(std::u16string& out, int value) {

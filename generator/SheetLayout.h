@@ -11,6 +11,7 @@ inline constexpr int kProblemsPerSheet = 100;
 inline constexpr int kTwoOperandPositions = 80;  // positions 1..80; 81..100 are chained
 
 inline constexpr std::u16string_view kTitle = u"100道口算题（100以内纯进位、退位）";
+inline constexpr std::size_t kHeadingIndent = 10;  // spaces before the title
 inline constexpr std::u16string_view kSecondHeadingLine =
     u"班级:         姓名:          得分:        用时:";
 inline constexpr std::u16string_view kLineBreak = u"\r\n";
@@ -39,6 +40,15 @@ constexpr LayoutForm FormOf(int position) {
 
 constexpr bool IsChainedForm(LayoutForm form) {
     return form == LayoutForm::ChainedLineEnd || form == LayoutForm::ChainedPadded;
+}
+
+// Where the sheet whose title stands at `title` in a line begins: at its heading spaces, which
+// in a run's text follow the previous sheet's last row on the same line; never before `from`.
+// A page break or a new printed page goes here, so that every sheet starts as the first does.
+constexpr std::size_t SheetStart(std::u16string_view line, std::size_t title, std::size_t from = 0) {
+    std::size_t start = title;
+    while (start > from && title - start < kHeadingIndent && line[start - 1] == u' ') --start;
+    return start;
 }
 
 // The expression alone, e.g. 45＋38= or 12＋35－20=.

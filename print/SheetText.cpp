@@ -3,10 +3,12 @@
 #include <QRegularExpression>
 #include <algorithm>
 
+#include "generator/SheetLayout.h"
+
 namespace sheet_text {
 namespace {
 
-const QString kTitle = QStringLiteral("100道口算题（100以内纯进位、退位）");
+const QString kTitle = QString::fromUtf16(pellarin::kTitle.data(), pellarin::kTitle.size());
 
 QStringList Lines(const QString& text) {
     QStringList lines;
@@ -52,25 +54,19 @@ std::vector<Section> Read(const QString& text) {
     std::vector<Section> sections(1);
     int sheets = 0;
     for (const QString& line : Lines(text)) {
-        const qsizetype title = line.indexOf(kTitle);
-        if (title < 0) {
-            sections.back().lines << line;
-            continue;
-        }
-        // The next sheet's title follows the last row of the previous one on the same line;
-        // the row stays with its sheet, the heading spaces go with the title.
-        const QString before = line.left(title);
-        if (!IsBlank(before)) {
-            qsizetype cut = title;
-            while (cut > 0 && title - cut < 10 && line[cut - 1] == QLatin1Char(' ')) --cut;
-            sections.back().lines << line.left(cut);
+        const std::u16string_view view(reinterpret_cast<const char16_t*>(line.utf16()), line.size());
+        std::size_t start = 0;
+        for (std::size_t title = view.find(pellarin::kTitle); title != std::u16string_view::npos;
+             title = view.find(pellarin::kTitle, title + pellarin::kTitle.size())) {
+            // The last row of the previous sheet stays with it; the heading spaces go with the title.
+            const std::size_t cut = pellarin::SheetStart(view, title, start);
+            const QString before = line.mid(start, cut - start);
+            if (!IsBlank(before)) sections.back().lines << before;
             sections.push_back({});
-            sections.back().lines << line.mid(cut);
-        } else {
-            sections.push_back({});
-            sections.back().lines << line;
+            sections.back().sheet = ++sheets;
+            start = cut;
         }
-        sections.back().sheet = ++sheets;
+        sections.back().lines << line.mid(start);
     }
     // Before the first sheet there is nothing at all, or nothing to see.
     const QStringList& front = sections.front().lines;
