@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "export/FilePlacement.h"
 #include "ui/ChineseTranslations.h"
 #include "ui/Form1.h"
 
@@ -11,6 +12,8 @@ int main(int argc, char** argv) {
         std::puts("pellarin " PELLARIN_VERSION);
         return 0;
     }
+    // A document cut off by a closed session or a polite kill leaves no private file behind.
+    pellarin::InstallInterruptCleanUp();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellarin"));
     QApplication::setApplicationVersion(QStringLiteral(PELLARIN_VERSION));

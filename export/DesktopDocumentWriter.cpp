@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 
 #include "DesktopOpener.h"
+#include "NativePath.h"
 
 namespace pellarin {
 
@@ -23,7 +24,7 @@ DesktopDocumentWriter::DesktopDocumentWriter(Environment environment, NotOpened 
 void DesktopDocumentWriter::Show() {
     const QString folder = m_environment.folder();
     if (!QDir().mkpath(folder)) {
-        throw DocumentError("无法创建文件夹", QDir::toNativeSeparators(folder).toStdString());
+        throw DocumentError("无法创建文件夹", NativePath(folder));
     }
     const QString stem = QStringLiteral("口算题-") + m_environment.now().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     QString path = QDir(folder).filePath(stem + QStringLiteral(".docx"));
@@ -31,7 +32,7 @@ void DesktopDocumentWriter::Show() {
     // saving in the same second; a thousand exports in one second would be a runaway.
     for (int n = 2;; ++n) {
         try {
-            m_document.Save(QFile::encodeName(path).toStdString());
+            m_document.Save(NativePath(path));
             break;
         } catch (const DocumentExists&) {
             if (n > 1000) throw;

@@ -1,14 +1,13 @@
 #include "DocxDocument.h"
 
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zip.h>
+
+#include <algorithm>
+#include <cstdio>
 
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -261,35 +260,77 @@ struct ZipDiscarder {
     void operator()(zip_t* archive) const { zip_discard(archive); }
 };
 
-// The hidden file the package is written to; removed unless it was moved into place.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::string& finalPath) {
-        const std::filesystem::path target(finalPath);
-        std::filesystem::path folder = target.parent_path();
-        if (folder.empty()) folder = ".";
-        std::string hidden = ".";
-        hidden += target.filename().string();
-        hidden += ".XXXXXX";
-        std::string pattern = (folder / hidden).string();
-        const int fd = mkstemp(pattern.data());
-        if (fd < 0) throw DocumentError(DescribeFileError(errno), finalPath);
-        close(fd);
-        m_path = pattern;
-    }
-    ~TemporaryFile() {
-        if (!m_kept) unlink(m_path.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
+// The archive as libzip writes it: straight into the one private file, so that libzip makes
+// no temporary file of its own and an interrupted write leaves nothing but that file, which
+// the interrupt clean-up removes. Read as an empty archive, since it starts out empty.
+struct PackageFile {
+    explicit PackageFile(PendingFile& pending) : file(pending) { zip_error_init(&error); }
+    ~PackageFile() { zip_error_fini(&error); }
+    PackageFile(const PackageFile&) = delete;
+    PackageFile& operator=(const PackageFile&) = delete;
 
-    const std::string& path() const { return m_path; }
-    void Keep() { m_kept = true; }
+    zip_int64_t Fail(int systemError) {
+        zip_error_set(&error, ZIP_ER_WRITE, systemError);
+        return -1;
+    }
 
-private:
-    std::string m_path;
-    bool m_kept = false;
+    PendingFile& file;
+    std::uint64_t size = 0;
+    zip_error_t error;
 };
+
+zip_int64_t WritePackageFile(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    auto* package = static_cast<PackageFile*>(state);
+    switch (command) {
+        case ZIP_SOURCE_OPEN:
+        case ZIP_SOURCE_READ:
+        case ZIP_SOURCE_CLOSE:
+        case ZIP_SOURCE_SEEK:
+        case ZIP_SOURCE_TELL:
+        case ZIP_SOURCE_BEGIN_WRITE:
+        case ZIP_SOURCE_ROLLBACK_WRITE:  // the private file is removed with it
+        case ZIP_SOURCE_REMOVE:
+        case ZIP_SOURCE_FREE: return 0;
+        case ZIP_SOURCE_STAT: {
+            auto* stat = static_cast<zip_stat_t*>(data);
+            zip_stat_init(stat);
+            stat->size = 0;
+            stat->valid |= ZIP_STAT_SIZE;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_WRITE: {
+            if (const int error = package->file.Write(data, length); error != 0) return package->Fail(error);
+            package->size = std::max(package->size, package->file.Tell());
+            return static_cast<zip_int64_t>(length);
+        }
+        case ZIP_SOURCE_SEEK_WRITE: {
+            auto* args = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &package->error);
+            if (!args) return -1;
+            const zip_int64_t base = args->whence == SEEK_SET   ? 0
+                                     : args->whence == SEEK_CUR ? static_cast<zip_int64_t>(package->file.Tell())
+                                                                : static_cast<zip_int64_t>(package->size);
+            if (base + args->offset < 0) return package->Fail(EINVAL);
+            if (const int error = package->file.Seek(static_cast<std::uint64_t>(base + args->offset)); error != 0) {
+                return package->Fail(error);
+            }
+            return 0;
+        }
+        case ZIP_SOURCE_TELL_WRITE: return static_cast<zip_int64_t>(package->file.Tell());
+        case ZIP_SOURCE_COMMIT_WRITE:
+            if (const int error = package->file.Finish(); error != 0) return package->Fail(error);
+            return 0;
+        case ZIP_SOURCE_ERROR: return zip_error_to_data(&package->error, data, length);
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(
+                ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
+                ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE, ZIP_SOURCE_TELL_WRITE,
+                ZIP_SOURCE_REMOVE, ZIP_SOURCE_SUPPORTS, -1);
+        default:
+            zip_error_set(&package->error, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+    }
+}
 
 }  // namespace
 
@@ -302,8 +343,7 @@ void DocxDocument::AppendText(std::u16string text) {
 }
 
 void DocxDocument::Save(const std::string& path) const {
-    struct stat existing;
-    if (lstat(path.c_str(), &existing) == 0) throw DocumentExists(DescribeFileError(EEXIST), path);
+    if (NameTaken(path)) throw DocumentExists(DescribeFileError(EEXIST), path);
 
     const std::string section =
         "<w:sectPr><w:pgSz w:w=\"" + std::to_string(Twentieths(m_pageWidth)) + "\" w:h=\"" +
@@ -315,16 +355,22 @@ void DocxDocument::Save(const std::string& path) const {
     // Declared before the archive, so that they outlive the archive's sources, which read them.
     XmlSource body(DocumentXml(m_text, section));
 
-    TemporaryFile temporary(path);
-    int code = 0;
-    std::unique_ptr<zip_t, ZipDiscarder> archive(zip_open(temporary.path().c_str(), ZIP_TRUNCATE, &code));
+    int error = 0;
+    const std::unique_ptr<PendingFile> file = PendingFile::Create(path, error);
+    if (!file) throw DocumentError(DescribeFileError(error), path);
+    PackageFile package(*file);
+    zip_error_t openError;
+    zip_error_init(&openError);
+    zip_source_t* target = zip_source_function_create(&WritePackageFile, &package, &openError);
+    std::unique_ptr<zip_t, ZipDiscarder> archive(target ? zip_open_from_source(target, ZIP_TRUNCATE, &openError)
+                                                        : nullptr);
     if (!archive) {
-        zip_error_t error;
-        zip_error_init_with_code(&error, code);
-        const std::string reason = ZipReason(&error);
-        zip_error_fini(&error);
+        if (target) zip_source_free(target);
+        const std::string reason = ZipReason(&openError);
+        zip_error_fini(&openError);
         throw DocumentError(reason, path);
     }
+    zip_error_fini(&openError);
 
     // The buffers must outlive zip_close, which reads them.
     const std::pair<const char*, std::string_view> parts[] = {
@@ -343,17 +389,15 @@ void DocxDocument::Save(const std::string& path) const {
         add(name, zip_source_buffer(archive.get(), content.data(), content.size(), 0));
     }
     if (zip_close(archive.get()) < 0) {
-        // The archive is discarded, the temporary removed.
+        // The archive is discarded, the private file removed.
         throw DocumentError(ZipReason(zip_get_error(archive.get())), path);
     }
     archive.release();
 
-    GiveUsualPermissions(temporary.path());
-    if (const int error = MoveIntoPlaceWithoutReplacing(temporary.path(), path); error != 0) {
-        if (error == EEXIST) throw DocumentExists(DescribeFileError(error), path);
-        throw DocumentError(DescribeFileError(error), path);
+    if (const int placing = file->PlaceWithoutReplacing(); placing != 0) {
+        if (placing == EEXIST) throw DocumentExists(DescribeFileError(placing), path);
+        throw DocumentError(DescribeFileError(placing), path);
     }
-    temporary.Keep();
 }
 
 }  // namespace pellarin

@@ -1,34 +1,21 @@
 #include "FilePlacement.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <stdio.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdio>
 
 namespace pellarin {
 
-int MoveIntoPlaceWithoutReplacing(const std::string& from, const std::string& to) {
-#ifdef RENAME_NOREPLACE
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-#endif
-    // Filesystems without the flag: a hard link fails on an existing name just the same.
-    if (link(from.c_str(), to.c_str()) != 0) return errno;
-    unlink(from.c_str());
-    return 0;
-}
-
-int MoveIntoPlaceReplacing(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
-void GiveUsualPermissions(const std::string& path) {
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(path.c_str(), 0666 & ~mask);
+std::string PrivateNameFor(const std::string& name, std::size_t pathLength, std::size_t maxName,
+                           std::size_t maxPath) {
+    const std::string suffix = ".XXXXXX";
+    if (name.size() + 1 + suffix.size() <= maxName && pathLength + 1 + suffix.size() <= maxPath) {
+        return "." + name + suffix;
+    }
+    // Near a limit: as long as the final name, keeping as much of it as there is room for and
+    // never half of a UTF-8 character.
+    if (name.size() < 1 + suffix.size()) return suffix.substr(1);
+    std::size_t keep = name.size() - 1 - suffix.size();
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    return "." + name.substr(0, keep) + suffix;
 }
 
 std::string DescribeFileError(int error) {
@@ -41,7 +28,10 @@ std::string DescribeFileError(int error) {
         case EPERM: return "没有在这里写文件的权限";
         case EROFS: return "磁盘是只读的";
         case ENOSPC:
-        case EDQUOT: return "磁盘已满";
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return "磁盘已满";
         case EFBIG: return "文件太大";
         case ENAMETOOLONG: return "文件名太长";
         case EMFILE:
@@ -51,6 +41,7 @@ std::string DescribeFileError(int error) {
         case EOPNOTSUPP:
         case EINVAL: return "这个位置不能保存普通文件";
         case ENOMEM: return "内存不足";
+        case EBUSY: return "文件正被别的程序使用";
         default: return "写文件时出错（错误码 " + std::to_string(error) + "）";
     }
 }

@@ -5,7 +5,7 @@
 #include <QPainter>
 
 #include "SheetText.h"
-#include "ui/Fonts.h"
+#include "fonts/Fonts.h"
 
 namespace sheet_pages {
 namespace {

@@ -1,10 +1,8 @@
 #include "SheetsPdf.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QIODevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QTemporaryFile>
 #include <cerrno>
 
 #include "SheetPages.h"
@@ -14,48 +12,56 @@
 namespace sheets_pdf {
 namespace {
 
-std::string Native(const QString& path) { return QDir::toNativeSeparators(path).toStdString(); }
+// The PDF writer's output, straight into the private file; the first failure is kept with its
+// system reason, so that it is reported in the same words as every other writer's.
+class PendingDevice : public QIODevice {
+public:
+    explicit PendingDevice(pellarin::PendingFile& file) : m_file(file) { open(QIODevice::WriteOnly); }
+    int failure() const { return m_failure; }
 
-// Why a file could not be made in a folder, in the user's words.
-std::string FolderProblem(const QString& path) {
-    const QFileInfo folder(QFileInfo(path).absolutePath());
-    if (!folder.exists()) return pellarin::DescribeFileError(ENOENT);
-    if (!folder.isDir()) return pellarin::DescribeFileError(ENOTDIR);
-    if (!folder.isWritable()) return pellarin::DescribeFileError(EACCES);
-    return "无法在这里创建文件";
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (m_failure == 0) m_failure = m_file.Write(data, static_cast<std::size_t>(size));
+        return m_failure == 0 ? size : -1;
+    }
+
+private:
+    pellarin::PendingFile& m_file;
+    int m_failure = 0;
+};
+
+[[noreturn]] void Fail(int error, const std::string& path) {
+    if (error == EEXIST) throw pellarin::DocumentExists(pellarin::DescribeFileError(error), path);
+    throw pellarin::DocumentError(pellarin::DescribeFileError(error), path);
 }
 
 }  // namespace
 
-int Write(const QString& path, const QString& text, bool answers, bool replace) {
-    if (!replace && QFileInfo(path).exists()) throw pellarin::DocumentExists(pellarin::DescribeFileError(EEXIST), Native(path));
-    const QFileInfo target(path);
-    QTemporaryFile file(QDir(target.absolutePath()).filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".XXXXXX")));
-    if (!file.open()) throw pellarin::DocumentError(FolderProblem(path), Native(path));
+int Write(const std::string& path, const QString& text, bool answers, bool replace) {
+    if (!replace && pellarin::NameTaken(path)) Fail(EEXIST, path);
+    int error = 0;
+    const std::unique_ptr<pellarin::PendingFile> file = pellarin::PendingFile::Create(path, error);
+    if (!file) Fail(error, path);
 
     int pages = 0;
+    PendingDevice device(*file);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&device);
         writer.setPageLayout(sheet_pages::PageLayout());
         writer.setResolution(600);
         writer.setCreator(QStringLiteral("Pellarin"));
         writer.setTitle(QStringLiteral("口算题"));
         QPainter painter;
-        if (!painter.begin(&writer)) throw pellarin::DocumentError("无法开始写 PDF", Native(path));
+        if (!painter.begin(&writer)) throw pellarin::DocumentError("无法开始写 PDF", path);
         pages = sheet_pages::Paint(painter, writer, text, answers);
         painter.end();
     }
-    if (!file.flush() || file.error() != QFileDevice::NoError) {
-        throw pellarin::DocumentError("写入出错：" + file.errorString().toStdString(), Native(path));
+    if (device.failure() != 0) Fail(device.failure(), path);
+    if (const int finishing = file->Finish(); finishing != 0) Fail(finishing, path);
+    if (const int placing = replace ? file->PlaceReplacing() : file->PlaceWithoutReplacing(); placing != 0) {
+        Fail(placing, path);
     }
-    file.close();
-    const std::string from = QFile::encodeName(file.fileName()).toStdString();
-    const std::string to = QFile::encodeName(target.absoluteFilePath()).toStdString();
-    pellarin::GiveUsualPermissions(from);
-    const int error = replace ? pellarin::MoveIntoPlaceReplacing(from, to) : pellarin::MoveIntoPlaceWithoutReplacing(from, to);
-    if (error == EEXIST) throw pellarin::DocumentExists(pellarin::DescribeFileError(error), Native(path));
-    if (error != 0) throw pellarin::DocumentError(pellarin::DescribeFileError(error), Native(path));
-    file.setAutoRemove(false);
     return pages;
 }
 

@@ -14,9 +14,7 @@
 #include "export/DocxWriter.h"
 #include "export/FilePlacement.h"
 #ifdef PELLARIN_WITH_PDF
-#include <QGuiApplication>
-
-#include "print/SheetsPdf.h"
+#include "PdfModuleLoader.h"
 #endif
 
 namespace {
@@ -74,25 +72,22 @@ std::optional<std::uint64_t> ParseSeed(std::string_view text) {
 
 pellarin::ClockReading StillClock() { return 0; }
 
-int WritePdf(int argc, char** argv, const std::string& path, const std::u16string& text, bool answers) {
+int WritePdf(const std::string& path, const std::u16string& text, bool answers) {
 #ifdef PELLARIN_WITH_PDF
-    // The pages are drawn with the machine's fonts; no window is shown, so no display is needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Qt's own notes about the session (no runtime folder, and the like) are not the user's
-    // business here; the tool says what went wrong itself.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-        if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
-    });
-    QGuiApplication app(argc, argv);
-    try {
-        sheets_pdf::Write(QString::fromLocal8Bit(path.c_str()), QString::fromStdU16String(text), answers, false);
-    } catch (const pellarin::DocumentError& e) {
-        std::fprintf(stderr, "pellarin-sheets：%s：%s\n", e.path().c_str(), e.what());
+    std::string problem;
+    const PellarinWriteSheetsPdf write = LoadPdfWriter(problem);
+    if (!write) {
+        std::fprintf(stderr, "pellarin-sheets：%s\n", problem.c_str());
+        return 1;
+    }
+    char reason[1024] = "";
+    if (write(path.c_str(), text.data(), text.size(), answers ? 1 : 0, reason, sizeof reason) != 0) {
+        std::fprintf(stderr, "pellarin-sheets：%s：%s\n", path.c_str(), reason);
         return 1;
     }
     return 0;
 #else
-    (void)argc, (void)argv, (void)path, (void)text, (void)answers;
+    (void)path, (void)text, (void)answers;
     std::fputs("pellarin-sheets：这个版本没有 PDF 功能\n", stderr);
     return 1;
 #endif
@@ -101,6 +96,8 @@ int WritePdf(int argc, char** argv, const std::string& path, const std::u16strin
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A document cut off by Ctrl+C or a closed terminal leaves no private file behind.
+    pellarin::InstallInterruptCleanUp();
     std::int16_t limit = 99;
     std::int16_t sheets = 40;
     std::u16string difficulty = u"中";
@@ -175,7 +172,7 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    if (pdf) return WritePdf(argc, argv, *pdf, result.outputText, answers);
+    if (pdf) return WritePdf(*pdf, result.outputText, answers);
     const std::string bytes = pellarin::ToUtf8(result.outputText);
     errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {

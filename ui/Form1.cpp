@@ -12,13 +12,14 @@
 #include "CaptionLabel.h"
 #include "CommandKeys.h"
 #include "DifficultyBox.h"
-#include "Fonts.h"
+#include "fonts/Fonts.h"
 #include "Form2.h"
 #include "MessageBox.h"
 #include "NumericBox.h"
 #include "OutputBox.h"
 #include "PictureFace.h"
 #include "PrintCommands.h"
+#include "export/NativePath.h"
 #include "Twips.h"
 #include "export/DesktopDocumentWriter.h"
 #include "export/DocxWriter.h"
@@ -333,10 +334,14 @@ void Form1::Export() {
         pellarin::WriteSheetsDocument(*writer, [this] { return m_output->text().toStdU16String(); });
         writer->Show();
     } catch (const pellarin::DocumentError& e) {
+        // The command stays available: the user can free room or choose another folder and
+        // try again without a new run, which would replace the edited text.
+        SetCommandEnabled(kExport, true);
         MessageBox::Warning(this, QStringLiteral("生成试卷失败"),
                             QStringLiteral("试卷没能保存：%1。\r\n文件：%2\r\n%3")
-                                .arg(QString::fromStdString(e.what()), QString::fromStdString(e.path()), keep));
+                                .arg(QString::fromStdString(e.what()), pellarin::PathForDisplay(e.path()), keep));
     } catch (const std::bad_alloc&) {
+        SetCommandEnabled(kExport, true);
         MessageBox::Warning(this, QStringLiteral("生成试卷失败"),
                             QStringLiteral("试卷没能生成：内存不足。\r\n%1").arg(keep));
     }

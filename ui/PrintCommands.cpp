@@ -15,6 +15,7 @@
 #include "MessageBox.h"
 #include "OutputBox.h"
 #include "export/DocumentWriter.h"
+#include "export/NativePath.h"
 #include "print/SheetPages.h"
 #include "print/SheetsPdf.h"
 
@@ -118,10 +119,10 @@ void PrintCommands::SaveAsPdf(bool answers) {
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) path += QStringLiteral(".pdf");
     try {
         // The dialog has asked before replacing a file the user chose.
-        sheets_pdf::Write(path, m_output->text(), answers, true);
+        sheets_pdf::Write(pellarin::NativePath(path), m_output->text(), answers, true);
     } catch (const pellarin::DocumentError& e) {
         MessageBox::Warning(m_window, QStringLiteral("另存为 PDF 失败"),
                             QStringLiteral("PDF 没能保存：%1。\r\n文件：%2\r\n%3")
-                                .arg(QString::fromStdString(e.what()), QString::fromStdString(e.path()), kKept));
+                                .arg(QString::fromStdString(e.what()), pellarin::PathForDisplay(e.path()), kKept));
     }
 }

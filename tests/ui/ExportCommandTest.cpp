@@ -88,7 +88,15 @@ private slots:
         QVERIFY(boxes[0].text.contains(QStringLiteral("口算题.docx")));
         QVERIFY(form->isVisible());
         QCOMPARE(text2()->text(), text);
-        QVERIFY(!exportAvailable());  // until the next run
+        // The user frees room and tries again, by click and by key, with the edited text.
+        QVERIFY(exportAvailable());
+        writer->failOnCreate = writer->failOnShow = false;
+        writer->calls.clear();
+        QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(boxes.size(), std::size_t{1});
+        QVERIFY(!writer->calls.empty());
+        QCOMPARE(writer->calls.back(), QStringLiteral("Show"));
+        QVERIFY(!exportAvailable());  // the document is made: one per run, as before
     }
 
     void desktopWriterNamesFilesAndNeverOverwrites() {

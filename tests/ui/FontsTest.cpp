@@ -6,7 +6,7 @@
 #include <QTextBlock>
 
 #include "WindowFixture.h"
-#include "ui/Fonts.h"
+#include "fonts/Fonts.h"
 
 class FontsTest : public QObject, public WindowFixture {
     Q_OBJECT

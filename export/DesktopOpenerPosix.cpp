@@ -1,5 +1,7 @@
 #include "DesktopOpener.h"
 
+// Linux and other free desktops: the freedesktop opener.
+
 #include <QProcess>
 
 namespace pellarin {
