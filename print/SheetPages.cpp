@@ -41,8 +41,13 @@ public:
         if (m_pages++ > 0) m_device.newPage();
     }
 
-    // A text at a column of a line of the page, its words each at their own column.
-    void DrawLine(int line, int column, QStringView text) {
+    // A text at a column of a line of the page, its words each at their own column. A word
+    // whose glyphs are wider than its columns count (a face's emoji, a rare character) pushes
+    // the next word along, so that no word is ever drawn over another.
+    void DrawLine(int line, int column, QStringView raw) {
+        const QString text = sheet_text::ExpandTabs(raw);
+        const QFontMetricsF metrics(m_font, &m_device);
+        double end = 0;  // where the last word drawn ends, in device units
         qsizetype i = 0;
         while (i < text.size()) {
             if (text[i] == QLatin1Char(' ')) {
@@ -50,19 +55,18 @@ public:
                 ++i;
                 continue;
             }
-            qsizetype end = i;
-            while (end < text.size() && text[end] != QLatin1Char(' ')) ++end;
-            const QStringView word = text.sliced(i, end - i);
-            DrawAt(line, column, word.toString());
+            qsizetype stop = i;
+            while (stop < text.size() && text[stop] != QLatin1Char(' ')) ++stop;
+            const QString word = text.sliced(i, stop - i);
+            const double x = std::max(ColumnX(column), end);
+            m_painter.drawText(QPointF(x, LineY(line)), word);
+            end = x + metrics.horizontalAdvance(word);
             column += sheet_text::Columns(word);
-            i = end;
+            i = stop;
         }
     }
 
-    void DrawAt(int line, int column, const QString& text) {
-        m_painter.drawText(QPointF((kLeft + column * kColumn) * m_unit, (kTop + line * kLineHeight) * m_unit + m_ascent),
-                           text);
-    }
+    void DrawAt(int line, int column, const QString& text) { m_painter.drawText(QPointF(ColumnX(column), LineY(line)), text); }
 
     void Footer(const QString& text) {
         m_painter.setFont(m_footerFont);
@@ -73,6 +77,8 @@ public:
     }
 
     int linesPerPage() const { return m_linesPerPage; }
+    double ColumnX(int column) const { return (kLeft + column * kColumn) * m_unit; }
+    double LineY(int line) const { return (kTop + line * kLineHeight) * m_unit + m_ascent; }
     int columnsPerLine() const { return static_cast<int>((m_pageWidth - 2 * kLeft) / kColumn); }
 
 private:
@@ -117,30 +123,19 @@ QString LineWithAnswers(const QString& line) {
 
 // Lines as they stand, wrapped at the right margin, over as many pages as they need.
 void PaintLines(PagePainter& pages, const QStringList& lines, const QString& footer) {
-    int line = pages.linesPerPage();  // forces the first page
+    int row = pages.linesPerPage();  // forces the first page
     const int width = pages.columnsPerLine();
     auto next = [&] {
-        if (++line < pages.linesPerPage()) return;
+        if (++row < pages.linesPerPage()) return;
         pages.BeginPage();
         if (!footer.isEmpty()) pages.Footer(footer);
-        line = 0;
+        row = 0;
     };
-    for (const QString& text : lines) {
-        next();
-        // Wrapped by columns: a piece takes characters until the next would pass the margin.
-        qsizetype start = 0;
-        int used = 0;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const int w = sheet_text::Columns(QStringView(text).sliced(i, 1));
-            if (used + w > width && i > start) {
-                pages.DrawLine(line, 0, QStringView(text).sliced(start, i - start));
-                next();
-                start = i;
-                used = 0;
-            }
-            used += w;
+    for (const QString& line : lines) {
+        for (const QString& piece : sheet_text::Wrap(sheet_text::ExpandTabs(line), width)) {
+            next();
+            pages.DrawLine(row, 0, piece);
         }
-        pages.DrawLine(line, 0, QStringView(text).sliced(start));
     }
 }
 

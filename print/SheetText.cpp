@@ -1,6 +1,7 @@
 #include "SheetText.h"
 
 #include <QRegularExpression>
+#include <QTextBoundaryFinder>
 #include <algorithm>
 
 #include "generator/SheetLayout.h"
@@ -97,10 +98,58 @@ int Columns(QStringView text) {
     int columns = 0;
     for (QChar c : text) {
         const char16_t u = c.unicode();
-        const bool half = (u >= 0x20 && u < 0x7F) || (u >= 0xFF61 && u <= 0xFF9F) || c.isLowSurrogate();
+        // A character outside the first plane (𠮷, 😀) is wide, counted at its first half;
+        // marks that combine with the character before take no room of their own.
+        if (c.isLowSurrogate() || c.category() == QChar::Mark_NonSpacing || c.category() == QChar::Mark_Enclosing) {
+            continue;
+        }
+        const bool half = (u >= 0x20 && u < 0x7F) || (u >= 0xFF61 && u <= 0xFF9F);
         columns += half ? 1 : 2;
     }
     return columns;
+}
+
+QString ExpandTabs(QStringView line, int stop) {
+    QString out;
+    out.reserve(line.size());
+    int column = 0;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == QLatin1Char('\t')) {
+            const int spaces = stop - column % stop;
+            out += QString(spaces, QLatin1Char(' '));
+            column += spaces;
+        } else {
+            out += line[i];
+            column += Columns(line.sliced(i, 1));
+        }
+    }
+    return out;
+}
+
+QStringList Wrap(const QString& line, int width) {
+    QStringList pieces;
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, line);
+    qsizetype start = 0;      // where the current piece begins
+    qsizetype afterSpace = -1;  // just after the last space of the current piece
+    int used = 0;
+    for (qsizetype from = 0, to = clusters.toNextBoundary(); to != -1; from = to, to = clusters.toNextBoundary()) {
+        const QStringView cluster = QStringView(line).sliced(from, to - from);
+        const bool space = cluster == u" ";
+        const int w = Columns(cluster);
+        // Cut after the last space where there is one, and again before this character if what
+        // followed that space still leaves it no room.
+        while (used + w > width && from > start && !space) {
+            const qsizetype cut = afterSpace > start ? afterSpace : from;
+            pieces << line.mid(start, cut - start);
+            start = cut;
+            afterSpace = -1;
+            used = Columns(QStringView(line).sliced(start, from - start));
+        }
+        used += w;
+        if (space) afterSpace = to;
+    }
+    pieces << line.mid(start);
+    return pieces;
 }
 
 }  // namespace sheet_text

@@ -34,4 +34,13 @@ std::optional<long long> Evaluate(QStringView problem);
 // the sheets, where the columns are counted this way.
 int Columns(QStringView text);
 
+// A line with each TAB replaced by the spaces to the next stop, every `stop` columns.
+QString ExpandTabs(QStringView line, int stop = 8);
+
+// A line cut into pieces of at most `width` columns: after the last space that fits where
+// there is one, else between two characters as the reader sees them (a character with its
+// marks, a pair of surrogates, an emoji sequence stay whole). A piece is longer only where
+// one such character alone is wider. Joined, the pieces are the line.
+QStringList Wrap(const QString& line, int width);
+
 }  // namespace sheet_text

@@ -90,3 +90,46 @@ TEST(SheetText, ProblemsAreWorkedLeftToRight) {
         EXPECT_FALSE(sheet_text::Evaluate(unreadable).has_value()) << QString::fromUtf16(unreadable).toStdString();
     }
 }
+
+// Lines that are not sheets are wrapped for paper: never inside a character as the reader sees
+// it, at a space where there is one, with TABs worth the columns they are drawn at.
+TEST(SheetText, WrappingKeepsCharactersAndWordsWhole) {
+    // A character outside the first plane at the wrap point stays whole.
+    const QString astral = QString(9, QLatin1Char('a')) + QStringLiteral("😀𠮷b");
+    const QStringList pieces = sheet_text::Wrap(astral, 10);
+    EXPECT_EQ(pieces, (QStringList{QString(9, QLatin1Char('a')), QStringLiteral("😀𠮷b")}));
+    EXPECT_EQ(sheet_text::Columns(u"😀"), 2);
+    EXPECT_EQ(sheet_text::Columns(u"e\u0301"), 1);  // e and a combining acute: one column
+    EXPECT_EQ(sheet_text::Wrap(QStringLiteral("abcdefghie\u0301"), 10).size(), 1);
+
+    // Problems stay whole: the break is after the space before the one that does not fit.
+    const QString problems = QStringLiteral("95－30=65 12＋34=46 7＋8=15");
+    EXPECT_EQ(sheet_text::Wrap(problems, 16), (QStringList{QStringLiteral("95－30=65 "), QStringLiteral("12＋34=46 "),
+                                                           QStringLiteral("7＋8=15")}));
+    // A word longer than the line is cut where it must be.
+    EXPECT_EQ(sheet_text::Wrap(QString(25, QLatin1Char('x')), 10).size(), 3);
+
+    EXPECT_EQ(sheet_text::ExpandTabs(u"a\tb c"), QStringLiteral("a       b c"));
+    EXPECT_EQ(sheet_text::ExpandTabs(u"题\t1"), QStringLiteral("题      1"));  // 2 columns, then 6 spaces
+
+    // Whatever the line, the pieces put together are the line, and none is wider than asked
+    // unless it is a single character.
+    std::mt19937 random(5);
+    const QStringList parts{QStringLiteral("题"), QStringLiteral(" "), QStringLiteral("7"), QStringLiteral("😀"),
+                            QStringLiteral("e\u0301"), QStringLiteral("＋"), QStringLiteral("é"), QStringLiteral("word ")};
+    for (int round = 0; round < 200; ++round) {
+        QString line;
+        while (sheet_text::Columns(line) < 300) line += parts[std::uniform_int_distribution<int>(0, 7)(random)];
+        const int width = std::uniform_int_distribution<int>(4, 80)(random);
+        const QStringList wrapped = sheet_text::Wrap(line, width);
+        ASSERT_EQ(wrapped.join(QString()), line) << "round " << round;
+        for (const QString& piece : wrapped) {
+            EXPECT_FALSE(piece.isEmpty());
+            EXPECT_FALSE(piece.back().isHighSurrogate());
+            if (sheet_text::Columns(piece.trimmed()) > width) {
+                EXPECT_LE(piece.trimmed().size(), 2) << "round " << round << " width " << width << ": "
+                                                     << piece.toStdString();
+            }
+        }
+    }
+}

@@ -130,4 +130,55 @@ with tempfile.TemporaryDirectory() as folder:
     check(f"{changed}{98 - 19}" in key, "edited: the changed problem is answered rightly")
     check(changed in printed[0] and cells[2] not in printed[0].split(), "edited: sheet 1 shows the changed problem")
 
+    # Lines that are not sheets, wrapped at the margin: characters outside the first plane at
+    # the wrap point, problems that must not be split, a TAB, and 300 mixed characters. The
+    # sheet is broken by a line added to it, so all of it prints line by line.
+    head = texts["easy"].split(TITLE)[1]
+    sheet = TITLE + head
+    width = 55  # half-width columns between the margins: 14.66 cm at 7.5 pt
+    astral = "a" * (width - 1) + "😀𠮷b"
+    problems = "x" * (width - 8) + " 95－30= 12＋34= 7＋8="
+    tab = "a\tb c"
+    tokens = ("题题", "7", "𠮷", "word", "é", "12＋34=", "题7＋", "😀")
+    mixed = ""
+    i = 0
+    while len(mixed) < 300:
+        mixed += tokens[i * 5 % 8] + " " * (1 + i % 2)
+        i += 1
+    wrapped = "\r\n".join([sheet, astral, problems, tab, mixed])
+    source = os.path.join(folder, "wrapped.txt")
+    with open(source, "wb") as f:
+        f.write(wrapped.encode("utf-8"))
+    for answers in (False, True):
+        pdf = os.path.join(folder, f"wrapped{'-answers' if answers else ''}.pdf")
+        check(subprocess.run([PRINT_TEXT, source, pdf] + (["--answers"] if answers else [])).returncode == 0,
+              "wrapped text printed")
+        name = "wrapped" + (" with answers" if answers else "")
+        raw = subprocess.run(["pdftotext", pdf, "-"], capture_output=True, text=True).stdout
+        check("\ufffd" not in raw, f"{name}: no character is split into replacement characters")
+        # (Qt's PDFs give characters outside the first plane no text to extract; they are drawn.)
+        for page in range(1, page_count(pdf) + 1):
+            lines = rows_of(page_words(pdf, page))
+            words = [t for line in lines for _, t in line]
+            # No problem is cut at the margin: every piece that looks like part of one is whole.
+            for word in words:
+                if "=" in word and not word.startswith("x"):
+                    check(PROBLEM.match(word) is not None and (value(PROBLEM.match(word)) ==
+                          int(PROBLEM.match(word).group(6)) if PROBLEM.match(word).group(6) else True),
+                          f"{name}: page {page}: {word!r} is a whole problem, rightly answered")
+            # Words never overlap: each starts after the one before it on its line ends.
+            bbox = subprocess.run(["pdftotext", "-bbox", "-f", str(page), "-l", str(page), pdf, "-"],
+                                  capture_output=True, text=True).stdout
+            boxes = sorted((round(float(y), 1), float(x0), float(x1), t) for x0, y, x1, t in re.findall(
+                r'<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>', bbox))
+            for (y0, a0, a1, t0), (y1, b0, b1, t1) in zip(boxes, boxes[1:]):
+                if abs(y0 - y1) < 2:
+                    check(b0 >= a1 - 0.5, f"{name}: page {page}: {t1!r} is not drawn over {t0!r}")
+        first = [t for line in rows_of(page_words(pdf, 1)) for _, t in line]
+        at = first.index("a") if "a" in first else -1
+        check(at >= 0 and first[at:at + 3] == ["a", "b", "c"], f"{name}: a TAB keeps the words in order")
+        if answers:
+            key = subprocess.run(["pdftotext", "-f", "2", pdf, "-"], capture_output=True, text=True).stdout
+            check("12＋34=46" in key and "95－30=65" in key and "7＋8=15" in key, f"{name}: the answers are whole")
+
 checks.finish()
