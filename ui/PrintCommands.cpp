@@ -8,6 +8,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScreen>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QToolBar>
@@ -75,7 +76,16 @@ void PrintCommands::PaintOn(QPrinter* printer, bool answers) {
     }
 }
 
+bool PrintCommands::HasSomethingToPrint(QWidget* parent) {
+    if (!m_output->text().trimmed().isEmpty()) return true;
+    MessageBox::Information(parent, QStringLiteral("还没有题目"),
+                            QStringLiteral("输出框里还没有题目，没有可以打印的内容。\r\n"
+                                           "请先点击“开始出题”，出题后再打印或另存为 PDF。"));
+    return false;
+}
+
 void PrintCommands::Preview(bool answers) {
+    if (!HasSomethingToPrint(m_window)) return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(sheet_pages::PageLayout());
     printer.setDocName(QStringLiteral("口算题"));
@@ -83,18 +93,29 @@ void PrintCommands::Preview(bool answers) {
     dialog.setObjectName(QStringLiteral("PrintPreview"));
     dialog.setWindowTitle(QStringLiteral("打印预览"));
     bool withAnswers = answers;
+    // The two entries of our own have keys, shown in their tooltips, and go first on the
+    // toolbar, where a narrow screen never pushes them into the overflow menu.
     auto* answerKey = new QAction(QStringLiteral("附答案"), &dialog);
     answerKey->setObjectName(QStringLiteral("AnswerKey"));
     answerKey->setCheckable(true);
     answerKey->setChecked(answers);
-    answerKey->setToolTip(QStringLiteral("在所有试卷之后，每份试卷再加一页答案"));
+    answerKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    answerKey->setToolTip(QStringLiteral("在所有试卷之后，每份试卷再加一页答案（Ctrl+D）"));
     auto* savePdf = new QAction(QStringLiteral("另存为 PDF…"), &dialog);
     savePdf->setObjectName(QStringLiteral("SavePdf"));
-    connect(savePdf, &QAction::triggered, this, [this, &withAnswers] { SaveAsPdf(withAnswers); });
+    savePdf->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    savePdf->setToolTip(QStringLiteral("把预览中的页面保存为 PDF 文件（Ctrl+S）"));
+    connect(savePdf, &QAction::triggered, this, [this, &withAnswers, &dialog] { SaveAsPdf(withAnswers, &dialog); });
+    for (QAction* action : {answerKey, savePdf}) action->setShortcutContext(Qt::WindowShortcut);
+    dialog.addActions({answerKey, savePdf});
     if (auto* toolbar = dialog.findChild<QToolBar*>()) {
-        toolbar->addSeparator();
-        toolbar->addAction(answerKey);
-        toolbar->addAction(savePdf);
+        QAction* first = toolbar->actions().value(0);
+        toolbar->insertActions(first, {answerKey, savePdf});
+        toolbar->insertSeparator(first);
+        // Reached with Tab as well as with their keys.
+        for (QAction* action : {answerKey, savePdf}) {
+            if (QWidget* button = toolbar->widgetForAction(action)) button->setFocusPolicy(Qt::TabFocus);
+        }
     }
     auto* preview = dialog.findChild<QPrintPreviewWidget*>();
     connect(answerKey, &QAction::toggled, &dialog, [&withAnswers, preview](bool on) {
@@ -105,23 +126,38 @@ void PrintCommands::Preview(bool answers) {
         PaintOn(target, withAnswers);
         emit printed(target);
     });
+    // Big enough to show a whole page, and the whole page shown.
+    if (const QScreen* screen = m_window->screen()) {
+        const QRect room = screen->availableGeometry();
+        const int height = room.height() * 9 / 10;
+        dialog.resize(std::min(room.width() * 9 / 10, std::max(height * 3 / 4, 800)), height);
+    }
+    if (preview) preview->fitInView();
     dialog.exec();
 }
 
-void PrintCommands::SaveAsPdf(bool answers) {
+void PrintCommands::SaveAsPdf(bool answers, QWidget* parent) {
+    if (!parent) parent = m_window;
+    if (!HasSomethingToPrint(parent)) return;
+    // The documents folder where the desktop has one, else the home folder; never the folder
+    // the program happened to be started in.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
     const QString name = QStringLiteral("口算题%1-%2.pdf")
                              .arg(answers ? QStringLiteral("（附答案）") : QString(),
                                   QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")));
-    QString path = FileChooser()(m_window, QDir(folder).filePath(name));
+    QString path = FileChooser()(parent, QDir(folder).filePath(name));
     if (path.isEmpty()) return;  // cancelled
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) path += QStringLiteral(".pdf");
     try {
         // The dialog has asked before replacing a file the user chose.
-        sheets_pdf::Write(pellarin::NativePath(path), m_output->text(), answers, true);
+        const int pages = sheets_pdf::Write(pellarin::NativePath(path), m_output->text(), answers, true);
+        MessageBox::Information(parent, QStringLiteral("另存为 PDF"),
+                                QStringLiteral("PDF 已保存（共 %1 页）：\r\n%2")
+                                    .arg(pages)
+                                    .arg(QDir::toNativeSeparators(path)));
     } catch (const pellarin::DocumentError& e) {
-        MessageBox::Warning(m_window, QStringLiteral("另存为 PDF 失败"),
+        MessageBox::Warning(parent, QStringLiteral("另存为 PDF 失败"),
                             QStringLiteral("PDF 没能保存：%1。\r\n文件：%2\r\n%3")
                                 .arg(QString::fromStdString(e.what()), pellarin::PathForDisplay(e.path()), kKept));
     }

@@ -20,7 +20,8 @@ public:
     PrintCommands(QWidget* window, OutputBox* output);
 
     void Preview(bool answers);
-    void SaveAsPdf(bool answers);
+    // Boxes and the file dialog open over `parent`: the window, or the preview saving its pages.
+    void SaveAsPdf(bool answers, QWidget* parent = nullptr);
 
     // The save-as dialog; tests answer it with a path (or nothing, as a cancel).
     using ChooseFile = std::function<QString(QWidget* parent, const QString& suggested)>;
@@ -33,6 +34,8 @@ signals:
 private:
     QAction* MenuAction(const QString& text, const std::function<void()>& run);
     void PaintOn(QPrinter* printer, bool answers);
+    // An empty box has nothing to print: the user is told what to do first.
+    bool HasSomethingToPrint(QWidget* parent);
 
     QWidget* m_window;
     OutputBox* m_output;

@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QToolBar>
 
 #include "WindowFixture.h"
 #include "ui/ChineseTranslations.h"
@@ -132,13 +133,19 @@ private slots:
         menuEntry(QStringLiteral("另存为 PDF（附答案）…"))->trigger();
         QVERIFY(suggested.endsWith(QStringLiteral(".pdf")));
         QCOMPARE(pageCount(folder.filePath(QStringLiteral("练习.pdf"))), 6);
-        QVERIFY(boxes.empty());
+        // The user is told where the file went.
+        QCOMPARE(boxes.size(), std::size_t{1});
+        QCOMPARE(boxes[0].icon, QMessageBox::Information);
+        QVERIFY2(boxes[0].text.contains(folder.filePath(QStringLiteral("练习.pdf"))), qPrintable(boxes[0].text));
+        QVERIFY(boxes[0].text.contains(QStringLiteral("6 页")));
+        boxes.clear();
 
         // From the preview, with the answers as chosen there.
         PrintCommands::SetFileChooserForTests([&](QWidget*, const QString&) { return folder.filePath(QStringLiteral("预览.pdf")); });
         withPreview([this] { key(Qt::Key_P, Qt::ControlModifier); },
                     [](QPrintPreviewDialog* dialog) { dialog->findChild<QAction*>(QStringLiteral("SavePdf"))->trigger(); });
         QCOMPARE(pageCount(folder.filePath(QStringLiteral("预览.pdf"))), 3);
+        QCOMPARE(boxes.size(), std::size_t{1});
 
         const QString text = text2()->text();
         boxes.clear();
@@ -153,6 +160,65 @@ private slots:
         PrintCommands::SetFileChooserForTests([](QWidget*, const QString&) { return QString(); });  // cancelled
         menuEntry(QStringLiteral("另存为 PDF…"))->trigger();
         QCOMPARE(boxes.size(), std::size_t{1});
+    }
+
+    // With no documents folder the dialog starts in the home folder, not where the program
+    // was started.
+    void saveDialogStartsInAFolderThatExists() {
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", home.path().toLocal8Bit());
+        QString suggested;
+        PrintCommands::SetFileChooserForTests([&](QWidget*, const QString& name) {
+            suggested = name;
+            return QString();
+        });
+        menuEntry(QStringLiteral("另存为 PDF…"))->trigger();
+        qputenv("HOME", oldHome);
+        QCOMPARE(QFileInfo(suggested).absolutePath(), QDir(home.path()).absolutePath());
+    }
+
+    void anEmptyBoxHasNothingToPrint() {
+        text2()->setText(QStringLiteral("  \r\n "));
+        bool chooserAsked = false;
+        PrintCommands::SetFileChooserForTests([&](QWidget*, const QString&) {
+            chooserAsked = true;
+            return QString();
+        });
+        key(Qt::Key_P, Qt::ControlModifier);  // no preview opens: the test would hang on it
+        menuEntry(QStringLiteral("另存为 PDF（附答案）…"))->trigger();
+        QVERIFY(!chooserAsked);
+        QCOMPARE(boxes.size(), std::size_t{2});
+        for (const auto& box : boxes) {
+            QCOMPARE(box.icon, QMessageBox::Information);
+            QVERIFY(box.text.contains(QStringLiteral("开始出题")));
+        }
+    }
+
+    // 12 sheets with answers: a two-digit page count. On a 1024 x 768 screen both entries
+    // stay on the toolbar, each has a key named in its tooltip, and Tab reaches them.
+    void previewEntriesStayInReachOnASmallScreen() {
+        text2()->setText(run(QStringLiteral(PELLARIN_SHEETS_TOOL), {"--sheets", "12", "--seed", "4"}));
+        withPreview([this] { key(Qt::Key_P, Qt::ControlModifier); }, [](QPrintPreviewDialog* dialog) {
+            auto* preview = dialog->findChild<QPrintPreviewWidget*>();
+            QCOMPARE(preview->zoomMode(), QPrintPreviewWidget::FitInView);
+            QVERIFY(dialog->height() >= 600);  // opened to show a whole page
+            dialog->resize(1024, 768);
+            QApplication::processEvents();
+            auto* toolbar = dialog->findChild<QToolBar*>();
+            for (const char* name : {"AnswerKey", "SavePdf"}) {
+                auto* action = dialog->findChild<QAction*>(QString::fromLatin1(name));
+                QWidget* button = toolbar->widgetForAction(action);
+                QVERIFY2(button && button->isVisible(), name);  // not in the overflow menu
+                QVERIFY(button->focusPolicy() & Qt::TabFocus);
+                QVERIFY(action->toolTip().contains(action->shortcut().toString(QKeySequence::NativeText)));
+            }
+            QTest::keyClick(dialog, Qt::Key_D, Qt::ControlModifier);
+            QCOMPARE(previewPages(dialog), 24);
+            QVERIFY(dialog->grab().save(QStringLiteral(PELLARIN_BUILD_DIR "/pellarin-print-preview-1024.png")));
+            QTest::keyClick(dialog, Qt::Key_D, Qt::ControlModifier);
+            QCOMPARE(previewPages(dialog), 12);
+        });
     }
 };
 
