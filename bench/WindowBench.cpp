@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QTest>
 
@@ -13,12 +14,18 @@
 
 namespace {
 
-void BM_ClickToShownText(benchmark::State& state) {
+// One application for every benchmark of the process.
+QApplication& Application() {
+    static int argc = 1;
+    static char name[] = "pellarin_window_bench";
+    static char* argv[] = {name, nullptr};
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char name[] = "pellarin_window_bench";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    static QApplication app(argc, argv);
+    return app;
+}
+
+void BM_ClickToShownText(benchmark::State& state) {
+    Application();
     Form1::Options options;
     options.showSplash = false;
     Form1 form(options);
@@ -38,5 +45,35 @@ void BM_ClickToShownText(benchmark::State& state) {
     if (!output->toPlainText().contains(QChar(u'题'))) state.SkipWithError("no sheets shown");
 }
 BENCHMARK(BM_ClickToShownText)->DenseRange(0, 2)->ArgName("difficulty")->Unit(benchmark::kMillisecond);
+
+// A long line pasted into the output box with Ctrl+V, until it is laid out and drawn: a whole
+// file's text without line breaks, of the given size in kilobytes.
+void BM_PasteOneLongLine(benchmark::State& state) {
+    Application();
+    Form1::Options options;
+    options.showSplash = false;
+    Form1 form(options);
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form)) state.SkipWithError("window not shown");
+    auto* output = form.findChild<OutputBox*>(QStringLiteral("Text2"));
+    // Words and problems with spaces, digits without any, Chinese without any.
+    const QString pieces[] = {QStringLiteral("37＋45= 题目 abc "), QStringLiteral("1234567890"), QStringLiteral("口算题练习")};
+    QString line;
+    while (line.size() < state.range(0) * 1024) line += pieces[state.range(1)];
+    QGuiApplication::clipboard()->setText(line);
+    for (auto _ : state) {
+        output->setText(QString());
+        output->setFocus();
+        QTest::keyClick(output, Qt::Key_V, Qt::ControlModifier);
+        output->repaint();
+        QApplication::processEvents();
+    }
+    if (output->toPlainText().size() != line.size()) state.SkipWithError("the paste did not arrive whole");
+}
+BENCHMARK(BM_PasteOneLongLine)
+    ->ArgsProduct({{64, 1024}, {0, 1, 2}})
+    ->ArgNames({"KiB", "kind"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace

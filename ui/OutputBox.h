@@ -17,7 +17,16 @@ public:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // Lines wrap at word boundaries. A run of characters with nowhere to break it that is
+    // longer than any line of the box (a pasted file of digits, say) has to be cut anywhere
+    // anyway, and finding that out again for each of its lines costs time that grows with the
+    // square of its length: while the box holds such a run, lines are simply cut anywhere.
+    void FitWrapping(const QString& incoming, bool replacing);
+    void RecheckWrapping();
+
     QList<QAction*> m_menuActions;
+    bool m_recheckPending = false;
 };

@@ -2,6 +2,9 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QImageReader>
+#include <QClipboard>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include "WindowFixture.h"
 
@@ -115,6 +118,23 @@ private slots:
     }
 
     // A picture of the window for anyone to look at: build/pellarin-window.png.
+    // A pasted run with nowhere to break it (a file of digits) is cut anywhere, so that laying
+    // it out stays linear; deleting it brings word wrapping back, and the text is kept exactly.
+    void longUnbreakableRunsAreCutAnywhere() {
+        const QString digits = QString(20000, QLatin1Char('7'));
+        QGuiApplication::clipboard()->setText(QStringLiteral("12＋3= ") + digits);
+        text2()->setFocus();
+        QCOMPARE(text2()->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        key(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(text2()->text(), QStringLiteral("12＋3= ") + digits);
+        QCOMPARE(text2()->wordWrapMode(), QTextOption::WrapAnywhere);
+        QVERIFY(text2()->document()->firstBlock().layout()->lineCount() > 100);
+        key(Qt::Key_Z, Qt::ControlModifier);  // undone: the box is empty again
+        QTRY_COMPARE(text2()->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        clickFace(4);  // a run's sheets always wrap at words
+        QCOMPARE(text2()->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    }
+
     void screenshot() {
         clickFace(4);
         moveOver(face(4), faceOnly(4));
