@@ -15,9 +15,13 @@ PACKAGES := cmake make g++ pkg-config dpkg-dev file \
 	libzip-dev \
 	fonts-arphic-uming xdg-utils
 # What the tests need besides: the other common CJK family, so that every font test runs on
-# both; the real readers of documents and PDFs; the checkers of the package.
+# both; the real readers of documents and PDFs; the checkers of the package; an X server and
+# the accessibility bus, to read the window as a screen reader does; an exFAT file system, as
+# on USB sticks, to write documents onto.
 TEST_PACKAGES := fonts-noto-cjk python3 python3-docx poppler-utils \
-	lintian desktop-file-utils appstream
+	lintian desktop-file-utils appstream \
+	xvfb dbus at-spi2-core python3-pyatspi \
+	exfatprogs exfat-fuse
 # The word processor that proves a document prints aligned; without its recommends it is
 # a fraction of the size.
 TEST_PACKAGES_NO_RECOMMENDS := libreoffice-writer-nogui

@@ -17,6 +17,7 @@
 #include "MessageBox.h"
 #include "NumericBox.h"
 #include "OutputBox.h"
+#include "Accessibility.h"
 #include "PictureFace.h"
 #include "PrintCommands.h"
 #include "export/NativePath.h"
@@ -70,6 +71,9 @@ constexpr LabelLayout kLabels[13] = {
     {u"份", 6720, 120, 495, 375, 14.25},
     {u"", 7440, 165, 2535, 255, 10.5},
 };
+
+// A caption as it is read out: the spaces that spread it over its label are no words.
+QString SpokenName(QString caption) { return caption.remove(QLatin1Char(' ')); }
 
 // A settings box's value, as the checks compare it: the leading number, unrounded.
 double ValueOf(const QLineEdit* box) { return pellarin::ReadLeadingNumber(box->text().toStdU16String()); }
@@ -146,6 +150,7 @@ void Form1::BuildControls() {
         connect(face, &PictureFace::moved, this, &Form1::OnFaceMoved);
         connect(face, &PictureFace::pressed, this, [this](int index) { OnFacePressed(index); });
         connect(face, &PictureFace::clicked, this, &Form1::OnFaceClicked);
+        connect(face, &PictureFace::activated, this, &Form1::RunFromKeyboard);
         m_faces[i] = face;
     }
     for (int i = 0; i < 13; ++i) {
@@ -158,6 +163,13 @@ void Form1::BuildControls() {
         connect(label, &CaptionLabel::pressed, this, [this](int index) { OnFacePressed(index); });
         connect(label, &CaptionLabel::clicked, this, &Form1::OnFaceClicked);
         m_labels[i] = label;
+    }
+    // A screen reader names each control by its caption, without the letter spacing.
+    accessibility::Install();
+    for (int i = 0; i < 9; ++i) {
+        const QString name = SpokenName(QString::fromUtf16(kLabels[i].text));
+        m_labels[i]->setAccessibleName(name);
+        m_faces[i]->setAccessibleName(name);
     }
     m_labels[kHelp]->setTextColor(kLightGreen);
     m_labels[10]->setTextColor(kGreen);
@@ -175,6 +187,10 @@ void Form1::BuildControls() {
     m_output = new OutputBox(this);
     m_output->setGeometry(twips::ToPixels(4560, 480, 5175, 4335, ppt));
     m_output->setFont(fonts::Columns(9));  // the window's size, in a face whose columns line up
+    m_limitBox->setAccessibleName(m_labels[0]->accessibleName());
+    m_combo->setAccessibleName(m_labels[1]->accessibleName());
+    m_sheetsBox->setAccessibleName(m_labels[2]->accessibleName());
+    m_output->setAccessibleName(QStringLiteral("试卷内容"));
 
     for (NumericBox* box : {m_limitBox, m_sheetsBox}) {
         connect(box, &QLineEdit::textChanged, this, [this, box] { OnNumberChanged(box->index()); });

@@ -18,11 +18,14 @@ public:
     const QPixmap& picture() const { return m_picture; }
     void setBorder(bool single);
     bool hasBorder() const { return m_border; }
+    // Runs the face's command as its key does: for assistive technology.
+    void activate() { emit activated(m_index); }
 
 signals:
     void moved(int index);
     void pressed(int index, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
     void clicked(int index);
+    void activated(int index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
