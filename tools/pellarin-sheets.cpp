@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "pellarin-sheets_help.h"
 #include "generator/BuildSheets.h"
 #include "generator/NumberReading.h"
 #include "generator/Utf.h"
@@ -19,29 +20,14 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "用法：pellarin-sheets [--limit N] [--sheets N] [--difficulty 难|中|易] [--seed N] [--docx 文件]\n"
-    "                      [--pdf 文件 [--answers]] [--version] [--help]\n";
-
-constexpr const char* kHelp =
-    "把加减法口算题按 UTF-8 写到标准输出，与程序输出框出题后的内容一字不差（换行为 CR LF）。\n"
-    "\n"
-    "  --limit N         多少以内的加减法：最大的数（默认 99）\n"
-    "  --sheets N        试卷份数（默认 40）；0 或负数什么也不输出；\n"
-    "                    小数四舍六入五成双\n"
-    "  --difficulty D    难（每一步都进位或退位）、中（随机）或 易（不进位、不退位）；默认 中\n"
-    "  --seed N          从第 N 号随机序列出题，不看时钟：同样的种子和设置总是出同样的题\n"
-    "  --docx 文件       不输出文字，而是把试卷写成 A4 文档（.docx）；已有的文件决不覆盖\n"
-    "  --pdf 文件        不输出文字，而是把试卷写成可直接打印的 A4 PDF，每页一份；已有的文件决不覆盖\n"
-    "  --answers         和 --pdf 一起用：在所有试卷之后，每份试卷再加一页答案\n"
-    "  --version         显示版本\n"
-    "  --help            显示这段说明\n"
-    "\n"
-    "退出码：0 完成；1 设置无法出满试卷、文档或输出没能写好（原因写在标准错误）；\n"
-    "2 参数有误。\n";
+// The first two lines of the help are the usage, which a wrong argument is answered with.
+std::string_view Usage() {
+    const std::string_view help = kHelpText;
+    return help.substr(0, help.find('\n', help.find('\n') + 1) + 1);
+}
 
 int Usage(const std::string& problem) {
-    std::fprintf(stderr, "pellarin-sheets：%s\n%s", problem.c_str(), kUsage);
+    std::fprintf(stderr, "pellarin-sheets：%s\n%.*s", problem.c_str(), static_cast<int>(Usage().size()), Usage().data());
     return 2;
 }
 
@@ -109,8 +95,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--help" || option == "-h") {
-            std::fputs(kUsage, stdout);
-            std::fputs(kHelp, stdout);
+            std::fputs(kHelpText, stdout);
             return 0;
         }
         if (option == "--version") {
