@@ -26,7 +26,14 @@ TEST_PACKAGES := fonts-noto-cjk python3 python3-docx poppler-utils \
 # a fraction of the size.
 TEST_PACKAGES_NO_RECOMMENDS := libreoffice-writer-nogui
 
-.PHONY: all deps test-deps build run test sanitize bench package clean
+# The Windows build: Debian's MinGW-w64 (posix threads), Qt and libzip built from Debian's source
+# packages into a per-machine cache (packaging/windows/build-deps.sh), NSIS for the installer,
+# Wine and Xvfb to run the programs and their tests, ImageMagick and xdotool to look at them.
+WIN_BUILD ?= build-windows
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest ninja-build dpkg-dev \
+	nsis zip wine wine64 xvfb xauth imagemagick xdotool
+
+.PHONY: all deps test-deps windows-deps build run test sanitize bench package windows test-windows clean
 
 all: build
 
@@ -78,9 +85,28 @@ bench: build
 		--benchmark_report_aggregates_only=true
 	python3 bench/peak_memory.py ./$(BUILD)/tools/pellarin-sheets 20000
 
+windows-deps:
+	$(call install_missing,$(PACKAGES) $(TEST_PACKAGES) $(WINDOWS_PACKAGES),$(TEST_PACKAGES_NO_RECOMMENDS))
+
+# $(WIN_BUILD)/Pellarin-<version>-win64-setup.exe and -win64.zip. The pictures are drawn by the
+# Linux build's tool. The first run on a machine builds Qt for Windows (about 40 minutes).
+windows: windows-deps
+	$(MAKE) build
+	prefix=$$(packaging/windows/build-deps.sh | tail -n 1) && \
+	cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=packaging/windows/mingw-w64-x86_64.cmake \
+		-DPELLARIN_WINDOWS_PREFIX=$$prefix -DCMAKE_PREFIX_PATH=$$prefix -DPELLARIN_BENCHMARKS=OFF \
+		-DPELLARIN_PICTURE_TOOL=$(abspath $(BUILD))/tools/pellarin-make-pictures
+	cmake --build $(WIN_BUILD) -j $(JOBS)
+	cmake --build $(WIN_BUILD) --target installer
+
+# Every test of the Windows build under Wine, on an X server of its own.
+test-windows: windows
+	cd $(WIN_BUILD) && xvfb-run -a -s "-screen 0 1280x800x24" ctest --output-on-failure -j $(JOBS)
+
 # The Debian package: $(BUILD)/pellarin_<version>_<arch>.deb.
 package: build
 	cd $(BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(WIN_BUILD)

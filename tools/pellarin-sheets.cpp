@@ -7,7 +7,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "Console.h"
 #include "pellarin-sheets_help.h"
 #include "generator/BuildSheets.h"
 #include "generator/NumberReading.h"
@@ -84,6 +86,8 @@ int WritePdf(const std::string& path, const std::u16string& text, bool answers) 
 int main(int argc, char** argv) {
     // A document cut off by Ctrl+C or a closed terminal leaves no private file behind.
     pellarin::InstallInterruptCleanUp();
+    PrepareStandardStreams();
+    const std::vector<std::string> args = CommandLineArguments(argc, argv);
     std::int16_t limit = 99;
     std::int16_t sheets = 40;
     std::u16string difficulty = u"中";
@@ -92,8 +96,8 @@ int main(int argc, char** argv) {
     std::optional<std::string> pdf;
     bool answers = false;
 
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view option = argv[i];
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string_view option = args[i];
         if (option == "--help" || option == "-h") {
             std::fputs(kHelpText, stdout);
             return 0;
@@ -110,8 +114,8 @@ int main(int argc, char** argv) {
             option != "--docx" && option != "--pdf") {
             return Usage("没有这个选项：“" + std::string(option) + "”");
         }
-        if (i + 1 >= argc) return Usage(std::string(option) + " 后面缺少取值");
-        const std::string_view value = argv[++i];
+        if (i + 1 >= args.size()) return Usage(std::string(option) + " 后面缺少取值");
+        const std::string_view value = args[++i];
         if (option == "--limit" || option == "--sheets") {
             const auto number = ParseSetting(value);
             if (!number) {

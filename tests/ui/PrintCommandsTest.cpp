@@ -27,6 +27,14 @@ class PrintCommandsTest : public QObject, public WindowFixture {
     static QString sheets(const QStringList& more = {}) {
         return run(QStringLiteral(PELLARIN_SHEETS_TOOL), QStringList{"--sheets", "3", "--seed", "21"} + more);
     }
+    // The PDFs are read back with poppler, a Linux program; the Linux build reads the same pages.
+    static bool popplerMissing() {
+#ifdef Q_OS_WIN
+        return true;
+#else
+        return false;
+#endif
+    }
     static int pageCount(const QString& pdf) {
         const QString info = run(QStringLiteral("pdfinfo"), {pdf});
         const qsizetype at = info.indexOf(QStringLiteral("Pages:"));
@@ -108,6 +116,7 @@ private slots:
 
     // Printing to a PDF file through the preview's printer gives what the tool writes.
     void printThroughThePreviewMatchesTheTool() {
+        if (popplerMissing()) QSKIP("poppler's pdfinfo and pdftotext run on Linux only; the Linux build checks these pages");
         QTemporaryDir folder;
         const QString printed = folder.filePath(QStringLiteral("printed.pdf"));
         const QString tool = folder.filePath(QStringLiteral("tool.pdf"));
@@ -124,6 +133,7 @@ private slots:
     }
 
     void saveAsPdfWritesTheFileOrSaysWhy() {
+        if (popplerMissing()) QSKIP("poppler's pdfinfo and pdftotext run on Linux only; the Linux build checks these pages");
         QTemporaryDir folder;
         QString suggested;
         PrintCommands::SetFileChooserForTests([&](QWidget*, const QString& name) {
@@ -165,6 +175,9 @@ private slots:
     // With no documents folder the dialog starts in the home folder, not where the program
     // was started.
     void saveDialogStartsInAFolderThatExists() {
+#ifdef Q_OS_WIN
+        QSKIP("Windows takes the home folder from the profile, not from HOME; its Documents always exists");
+#endif
         QTemporaryDir home;
         const QByteArray oldHome = qgetenv("HOME");
         qputenv("HOME", home.path().toLocal8Bit());

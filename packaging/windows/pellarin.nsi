@@ -1,0 +1,67 @@
+; The Pellarin installer: everything of the program's folder into Program Files, a Start-menu
+; entry with the program's icon, and an uninstaller listed in Apps & features. /S installs
+; silently. Made by `make windows` with -DVERSION, -DSTAGE (the folder), -DICON, -DOUTFILE.
+Unicode true
+!include "MUI2.nsh"
+!include "x64.nsh"
+
+!define APP "Pellarin"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${APP}"
+
+Name "${APP} 口算题 ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\${APP}"
+InstallDirRegKey HKLM "Software\${APP}" "InstallDir"
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "SimpChinese"
+
+Function .onInit
+    SetRegView 64
+FunctionEnd
+
+Section "Pellarin"
+    SetOutPath "$INSTDIR"
+    File /r "${STAGE}\*.*"
+    WriteUninstaller "$INSTDIR\uninstall.exe"
+    SetShellVarContext all
+    CreateShortcut "$SMPROGRAMS\Pellarin 口算题.lnk" "$INSTDIR\pellarin.exe" "" "$INSTDIR\pellarin.exe" 0
+    WriteRegStr HKLM "Software\${APP}" "InstallDir" "$INSTDIR"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Pellarin 口算题"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "The Pellarin developers"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\pellarin.exe"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Function un.onInit
+    SetRegView 64
+FunctionEnd
+
+Section "Uninstall"
+    SetShellVarContext all
+    Delete "$SMPROGRAMS\Pellarin 口算题.lnk"
+    RMDir /r "$INSTDIR\platforms"
+    RMDir /r "$INSTDIR\styles"
+    RMDir /r "$INSTDIR\imageformats"
+    RMDir /r "$INSTDIR\translations"
+    RMDir /r "$INSTDIR\licenses"
+    Delete "$INSTDIR\*.exe"
+    Delete "$INSTDIR\*.dll"
+    Delete "$INSTDIR\qt.conf"
+    RMDir "$INSTDIR"
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    DeleteRegKey HKLM "Software\${APP}"
+SectionEnd

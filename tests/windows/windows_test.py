@@ -1,0 +1,139 @@
+"""The Windows build under Wine, compared with the Linux build and installed as a user would.
+
+usage: windows_test.py LINUX_TOOL WINDOWS_TOOL WINE_RUN SETUP_EXE VERSION BUILD_DIR"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import Checks  # noqa: E402
+
+LINUX, WINDOWS, WINE, SETUP, VERSION, BUILD = sys.argv[1:7]
+checks = Checks()
+check = checks.check
+PREFIX = os.environ.get("WINEPREFIX", os.path.join(BUILD, "wineprefix"))
+PROGRAM_FILES = os.path.join(PREFIX, "drive_c", "Program Files", "Pellarin")
+
+
+def run(*args, **kw):
+    return subprocess.run(list(args), capture_output=True, timeout=300, **kw)
+
+
+def wine_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+# --- The same bytes as on Linux ---------------------------------------------------------------
+for difficulty in ("难", "中", "易"):
+    for limit in ("99", "50"):
+        args = ["--sheets", "10", "--limit", limit, "--difficulty", difficulty, "--seed", "31"]
+        linux, windows = run(LINUX, *args), run(WINDOWS, *args)
+        check(windows.returncode == 0 and windows.stdout == linux.stdout and len(linux.stdout) > 10000,
+              f"{difficulty} within {limit}: the Windows text is byte for byte the Linux one "
+              f"({len(windows.stdout)} and {len(linux.stdout)} bytes)")
+
+with tempfile.TemporaryDirectory() as folder:
+    documents = {}
+    for name, tool, path in (("linux", LINUX, os.path.join(folder, "linux.docx")),
+                             ("windows", WINDOWS, os.path.join(folder, "口算题-windows.docx"))):
+        r = run(tool, "--sheets", "12", "--difficulty", "难", "--seed", "8", "--docx",
+                wine_path(path) if tool == WINDOWS else path)
+        check(r.returncode == 0, f"{name} writes the document ({r.stderr.decode(errors='replace')})")
+        with zipfile.ZipFile(path) as package:
+            documents[name] = package.read("word/document.xml")
+    check(documents["linux"] == documents["windows"], "word/document.xml is the same on both")
+
+    # Two writers racing for one name under Wine: never both, and an existing file is kept.
+    for round in range(6):
+        target = os.path.join(folder, f"race-{round}.docx")
+        writers = [subprocess.Popen([WINDOWS, "--sheets", "30", "--seed", str(i), "--docx", wine_path(target)],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE) for i in (1, 2)]
+        codes = [w.wait(timeout=120) for w in writers]
+        check(codes.count(0) == 1, f"race {round}: exactly one writer succeeds ({codes})")
+        before = open(target, "rb").read()
+        again = run(WINDOWS, "--sheets", "1", "--docx", wine_path(target))
+        check(again.returncode == 1 and open(target, "rb").read() == before, f"race {round}: the file is kept")
+    check(not [n for n in os.listdir(folder) if n.startswith(".")], "no private file is left")
+
+    # A Chinese name through the wide-character API, and --pdf through the module.
+    pdf = os.path.join(folder, "三年级口算.pdf")
+    r = run(WINDOWS, "--sheets", "2", "--pdf", wine_path(pdf))
+    check(r.returncode == 0 and os.path.getsize(pdf) > 1000, f"--pdf to a Chinese name ({r.stderr.decode(errors='replace')})")
+
+# --- The installer ----------------------------------------------------------------------------
+shutil.rmtree(PROGRAM_FILES, ignore_errors=True)
+size = os.path.getsize(SETUP)
+print(f"installer: {os.path.basename(SETUP)}, {size / 1e6:.1f} MB")
+r = run(WINE, SETUP, "/S")
+run("wineserver", "-w", env=dict(os.environ, WINEPREFIX=PREFIX))
+installed = os.path.join(PROGRAM_FILES, "pellarin-sheets.exe")
+check(r.returncode == 0 and os.path.exists(installed), f"a silent install puts the programs into Program Files")
+for part in ("pellarin.exe", "pellarin-pdf.dll", "Qt6Widgets.dll", "platforms/qwindows.dll",
+             "translations/qtbase_zh_CN.qm", "libstdc++-6.dll", "licenses/SOURCES.txt", "uninstall.exe"):
+    check(os.path.exists(os.path.join(PROGRAM_FILES, part)), f"installed: {part}")
+shortcut = os.path.join(PREFIX, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs",
+                        "Pellarin 口算题.lnk")
+check(os.path.exists(shortcut), "a Start-menu entry")
+version = run(WINE, installed, "--version")
+check(version.stdout.decode() == f"pellarin-sheets {VERSION}\n", f"the installed tool's --version: {version.stdout!r}")
+
+# The installed window on a screen of its own, with Windows' own platform: the splash, then the
+# window; then five sheets made from the keyboard.
+display = os.environ.get("DISPLAY")
+if not display:
+    print("SKIP the installed window: no X server (make test-windows starts one)")
+else:
+    env = dict(os.environ)
+    env.pop("QT_QPA_PLATFORM", None)
+    program = subprocess.Popen([WINE, os.path.join(PROGRAM_FILES, "pellarin.exe")], env=env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def shot(name):
+        path = os.path.join(BUILD, name)
+        subprocess.run(["import", "-window", "root", path], capture_output=True, timeout=60)
+        return path
+
+    def window_size(title):
+        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title, "getwindowgeometry"],
+                           capture_output=True, text=True, timeout=30)
+        for line in r.stdout.splitlines():
+            if "Geometry:" in line:
+                w, h = line.split("Geometry:")[1].strip().split("x")
+                return int(w), int(h)
+        return None
+
+    try:
+        time.sleep(1.5)
+        splash = shot("pellarin-windows-splash.png")
+        deadline = time.monotonic() + 30
+        size = None
+        while size is None and time.monotonic() < deadline:
+            time.sleep(0.5)
+            size = window_size("^Pellarin$")
+        check(size is not None and abs(size[0] - 666) <= 16 and abs(size[1] - 329) <= 40,
+              f"the main window is 666 x 329 ({size})")
+        shot("pellarin-windows-window.png")
+        # Focus starts in the first box; Tab leads to the number of sheets.
+        subprocess.run(["xdotool", "search", "--name", "^Pellarin$", "windowactivate", "--sync"], timeout=30)
+        subprocess.run(["xdotool", "key", "Tab", "ctrl+a", "5", "F5"], timeout=30)
+        time.sleep(3)
+        shot("pellarin-windows-sheets.png")
+        check(os.path.getsize(splash) > 1000, "screenshots saved under the build folder")
+    finally:
+        program.kill()
+        run("wineserver", "-k", env=dict(os.environ, WINEPREFIX=PREFIX))
+
+# --- Uninstalling ---------------------------------------------------------------------------
+r = run(WINE, os.path.join(PROGRAM_FILES, "uninstall.exe"), "/S")
+run("wineserver", "-w", env=dict(os.environ, WINEPREFIX=PREFIX))
+time.sleep(1)
+left = os.listdir(PROGRAM_FILES) if os.path.exists(PROGRAM_FILES) else []
+check(not os.path.exists(installed) and not [n for n in left if n.endswith((".dll", ".exe"))],
+      f"the uninstaller removes the installed files (left: {left})")
+check(not os.path.exists(shortcut), "and the Start-menu entry")
+
+checks.finish()
