@@ -90,4 +90,37 @@ build_cmake_source() { # package, stamp name, flags...
 build_cmake_source qt6-base qtbase "${qt_flags[@]}"
 build_cmake_source libzip libzip "${libzip_flags[@]}"
 
+# Qt's Chinese texts are the same files on every system: Debian's, beside the Windows Qt.
+mkdir -p "$prefix/translations"
+cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$prefix/translations/"
+
+# The licences of what the installer ships, and where each source came from.
+licences="$prefix/licenses"
+if [ ! -f "$licences/SOURCES.txt" ]; then
+    mkdir -p "$licences/qt" "$licences/libzip" "$licences/zlib" "$licences/mingw-w64"
+    qt_src="$(fetch_source qt6-base)"
+    cp "$qt_src"/LICENSES/* "$qt_src/debian/copyright" "$licences/qt/"
+    zip_src="$(fetch_source libzip)"
+    cp "$zip_src/LICENSE" "$zip_src/debian/copyright" "$licences/libzip/"
+    cp /usr/share/doc/libz-mingw-w64/copyright "$licences/zlib/copyright"
+    cp /usr/share/doc/gcc-mingw-w64-base/copyright "$licences/mingw-w64/gcc-runtime-copyright"
+    cp /usr/share/doc/mingw-w64-common/copyright "$licences/mingw-w64/mingw-w64-copyright"
+    {
+        echo "Pellarin for Windows ships these libraries of others, each under its own licence (the"
+        echo "files in this folder). Their source is Debian's, from the Debian 12 (bookworm) archive:"
+        echo
+        for pkg in qt6-base libzip; do
+            version="$(basename "$(fetch_source "$pkg")")"
+            echo "  $version: apt-get source $pkg  (Qt 6 Core, Gui, Widgets, PrintSupport and plugins; libzip)"
+        done
+        echo "  zlib: the libz-mingw-w64 package, source package libz-mingw-w64"
+        echo "  libstdc++-6.dll, libgcc_s_seh-1.dll: GCC's runtime (source package gcc-mingw-w64),"
+        echo "    under the GPL with the GCC Runtime Library Exception"
+        echo "  libwinpthread-1.dll: MinGW-w64's winpthreads (source package mingw-w64)"
+        echo
+        echo "Qt is used under the GNU LGPL version 3: its DLLs are separate files that can be replaced"
+        echo "by builds of the same version made from that source."
+    } > "$licences/SOURCES.txt"
+fi
+
 echo "$prefix"
