@@ -41,8 +41,7 @@ int ErrnoOf(DWORD error) {
         case ERROR_NETWORK_ACCESS_DENIED: return EACCES;
         case ERROR_WRITE_PROTECT: return EROFS;
         case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-        case ERROR_DISK_QUOTA_EXCEEDED: return ENOSPC;
+        case ERROR_HANDLE_DISK_FULL: return ENOSPC;
         case ERROR_FILENAME_EXCED_RANGE:
         case ERROR_BUFFER_OVERFLOW: return ENAMETOOLONG;
         case ERROR_DIRECTORY: return ENOTDIR;

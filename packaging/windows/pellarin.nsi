@@ -1,9 +1,9 @@
 ; The Pellarin installer: everything of the program's folder into Program Files, a Start-menu
 ; entry with the program's icon, and an uninstaller listed in Apps & features. /S installs
 ; silently. Made by `make windows` with -DVERSION, -DSTAGE (the folder), -DICON, -DOUTFILE.
-Unicode true
+; A 64-bit installer for a 64-bit program: it runs where the program runs, without 32-bit support.
+Target amd64-unicode
 !include "MUI2.nsh"
-!include "x64.nsh"
 
 !define APP "Pellarin"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${APP}"

@@ -107,8 +107,17 @@ else:
         return None
 
     try:
-        time.sleep(1.5)
-        splash = shot("pellarin-windows-splash.png")
+        # The splash: the first window that shows, for two seconds, before the main window.
+        deadline = time.monotonic() + 30
+        splash = None
+        while splash is None and time.monotonic() < deadline:
+            time.sleep(0.2)
+            shown = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."], capture_output=True,
+                                   text=True, timeout=30).stdout.split()
+            if shown and window_size("^Pellarin$") is None:
+                time.sleep(0.3)  # drawn
+                splash = shot("pellarin-windows-splash.png")
+        check(splash is not None and os.path.getsize(splash) > 5000, "the splash is shown first")
         deadline = time.monotonic() + 30
         size = None
         while size is None and time.monotonic() < deadline:
@@ -121,8 +130,8 @@ else:
         subprocess.run(["xdotool", "search", "--name", "^Pellarin$", "windowactivate", "--sync"], timeout=30)
         subprocess.run(["xdotool", "key", "Tab", "ctrl+a", "5", "F5"], timeout=30)
         time.sleep(3)
-        shot("pellarin-windows-sheets.png")
-        check(os.path.getsize(splash) > 1000, "screenshots saved under the build folder")
+        sheets = shot("pellarin-windows-sheets.png")
+        check(os.path.getsize(sheets) > 20000, "screenshots saved under the build folder")
     finally:
         program.kill()
         run("wineserver", "-k", env=dict(os.environ, WINEPREFIX=PREFIX))
