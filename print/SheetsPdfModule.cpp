@@ -15,8 +15,11 @@
 
 extern "C" PELLARIN_EXPORTED int pellarin_write_sheets_pdf(const char* path, const char16_t* text, std::size_t length,
                                                            int answers, char* reason, std::size_t reasonSize) {
+#ifndef Q_OS_WIN
     // The pages are drawn with the machine's fonts; no window is shown, so no display is needed.
+    // (Windows always has its own platform, which is what knows the machine's fonts there.)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     // Qt's own notes about the session (no runtime folder, and the like) are not the user's
     // business here; the tool says what went wrong itself.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {

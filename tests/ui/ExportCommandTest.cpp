@@ -151,6 +151,9 @@ private slots:
     void desktopOpenerReportsTheOpenersOutcome() {
         QFETCH(QString, script);
         QFETCH(bool, opened);
+#ifdef Q_OS_WIN
+        if (!script.isEmpty()) QSKIP("a script stands in for the Linux desktop's xdg-open; Windows opens through its shell");
+#endif
         QTemporaryDir bin;
         if (!script.isEmpty()) {
             QFile opener(bin.filePath(QStringLiteral("xdg-open")));
