@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QTest>
+#include <memory>
 
 #include "ui/Form1.h"
 #include "ui/NumericBox.h"
@@ -24,13 +25,20 @@ QApplication& Application() {
     return app;
 }
 
-void BM_ClickToShownText(benchmark::State& state) {
+// The main window as the user meets it after the splash.
+std::unique_ptr<Form1> ShownWindow(benchmark::State& state) {
     Application();
     Form1::Options options;
     options.showSplash = false;
-    Form1 form(options);
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form)) state.SkipWithError("window not shown");
+    auto form = std::make_unique<Form1>(options);
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form.get())) state.SkipWithError("window not shown");
+    return form;
+}
+
+void BM_ClickToShownText(benchmark::State& state) {
+    const std::unique_ptr<Form1> shown = ShownWindow(state);
+    Form1& form = *shown;
     const char16_t* difficulties[] = {u"难", u"中", u"易"};
     form.findChild<QComboBox*>(QStringLiteral("Combo1"))->setEditText(QString::fromUtf16(difficulties[state.range(0)]));
     form.findChild<NumericBox*>(QStringLiteral("Text1_2"))->setText(QStringLiteral("60"));
@@ -49,13 +57,8 @@ BENCHMARK(BM_ClickToShownText)->DenseRange(0, 2)->ArgName("difficulty")->Unit(be
 // A long line pasted into the output box with Ctrl+V, until it is laid out and drawn: a whole
 // file's text without line breaks, of the given size in kilobytes.
 void BM_PasteOneLongLine(benchmark::State& state) {
-    Application();
-    Form1::Options options;
-    options.showSplash = false;
-    Form1 form(options);
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form)) state.SkipWithError("window not shown");
-    auto* output = form.findChild<OutputBox*>(QStringLiteral("Text2"));
+    const std::unique_ptr<Form1> form = ShownWindow(state);
+    auto* output = form->findChild<OutputBox*>(QStringLiteral("Text2"));
     // Words and problems with spaces, digits without any, Chinese without any.
     const QString pieces[] = {QStringLiteral("37＋45= 题目 abc "), QStringLiteral("1234567890"), QStringLiteral("口算题练习")};
     QString line;

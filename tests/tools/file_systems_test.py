@@ -1,6 +1,7 @@
 """pellarin-sheets writing documents where files are awkward: FAT-like file systems without
 hard links or RENAME_NOREPLACE, names and paths at the limits, names that are not UTF-8,
 interrupted writes, full and read-only disks. Mounting needs root (CI runs as root)."""
+import contextlib
 import os
 import shutil
 import signal
@@ -67,6 +68,25 @@ def mount(kind, size_mib=64):
     return point, undo
 
 
+@contextlib.contextmanager
+def mounted(kind):
+    """The mount point of a fresh file system of that kind while the block runs; None, with the
+    reason printed, where it cannot be mounted."""
+    if not ROOT:
+        print(f"SKIP {kind}: mounting a file system needs root")
+        yield None
+        return
+    point, undo = mount(kind)
+    if point is None:
+        print(f"SKIP {kind}: cannot mount here: {undo}")
+        yield None
+        return
+    try:
+        yield point
+    finally:
+        undo()
+
+
 def without_links_or_noreplace(point):
     """Whether the mounted file system really lacks both ways of placing without replacing."""
     a, b = os.path.join(point, "probe-a"), os.path.join(point, "probe-b")
@@ -84,15 +104,9 @@ def without_links_or_noreplace(point):
 # --- exFAT (USB sticks): the name is claimed, the finished file then takes it ------------------
 # (FAT behaves the same; Debian's FUSE driver for FAT cannot rewrite bytes already written,
 # which every zip writer does, so exFAT stands for both.)
-for kind in ("exfat",):
-    if not ROOT:
-        print(f"SKIP {kind}: mounting a file system image needs root")
-        continue
-    point, undo = mount(kind)
-    if point is None:
-        print(f"SKIP {kind}: cannot mount here: {undo}")
-        continue
-    try:
+kind = "exfat"
+with mounted(kind) as point:
+    if point:
         check(without_links_or_noreplace(point), f"{kind}: no hard links on this mount")
         start = time.monotonic()
         stem = "口算题"
@@ -117,8 +131,6 @@ for kind in ("exfat",):
                   f"{kind}: the document's text is the same as on an ordinary disk")
         shutil.rmtree(ordinary)
         print(f"{kind}: round trip of --docx and --pdf, new and refused, {time.monotonic() - start:.2f} s")
-    finally:
-        undo()
 
 # --- Names and paths at the limits -------------------------------------------------------------
 with tempfile.TemporaryDirectory() as top:
@@ -188,21 +200,14 @@ for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGKILL):
 
 # --- Full and read-only disks: every writer in the same words -----------------------------------
 for kind, words in (("tmpfs-full", "磁盘已满"), ("tmpfs-ro", "磁盘是只读的")):
-    if not ROOT:
-        print(f"SKIP {kind}: mounting needs root")
-        continue
-    point, undo = mount(kind)
-    if point is None:
-        print(f"SKIP {kind}: {undo}")
-        continue
-    try:
+    with mounted(kind) as point:
+        if not point:
+            continue
         for option in ("--docx", "--pdf"):
             r = run("--sheets", "300", option, os.path.join(point, "a" + option[1:]))
             err = r.stderr.decode()
             check(r.returncode == 1 and words in err, f"{kind}: {option} says {words} ({err!r})")
             check(hidden(point) == [] and os.listdir(point) == [], f"{kind}: {option} leaves nothing")
-    finally:
-        undo()
 
 # --- A text run loads nothing of Qt's graphics ---------------------------------------------------
 libraries = subprocess.run(["ldd", TOOL], capture_output=True, text=True).stdout
