@@ -24,7 +24,7 @@ void BM_SixtySheetsWithAnswersToPdf(benchmark::State& state) {
     qint64 size = 0;
     for (auto _ : state) {
         const QString path = folder.filePath(QStringLiteral("sheets-%1.pdf").arg(run++));
-        sheets_pdf::Write(path.toStdString(), text, true, false);
+        sheets_pdf::Write(path.toStdString(), text, {sheet_pages::Answers::Full, {}, {}}, false);
         state.PauseTiming();
         size = QFileInfo(path).size();
         QFile::remove(path);

@@ -38,7 +38,7 @@ private:
 
 }  // namespace
 
-int Write(const std::string& path, const QString& text, bool answers, bool replace) {
+int Write(const std::string& path, const QString& text, const sheet_pages::Options& options, bool replace) {
     if (!replace && pellarin::NameTaken(path)) Fail(EEXIST, path);
     int error = 0;
     const std::unique_ptr<pellarin::PendingFile> file = pellarin::PendingFile::Create(path, error);
@@ -54,7 +54,7 @@ int Write(const std::string& path, const QString& text, bool answers, bool repla
         writer.setTitle(QStringLiteral("口算题"));
         QPainter painter;
         if (!painter.begin(&writer)) throw pellarin::DocumentError("无法开始写 PDF", path);
-        pages = sheet_pages::Paint(painter, writer, text, answers);
+        pages = sheet_pages::Paint(painter, writer, text, options);
         painter.end();
     }
     if (device.failure() != 0) Fail(device.failure(), path);

@@ -3,6 +3,8 @@
 #include <QString>
 #include <string>
 
+#include "SheetPages.h"
+
 // The sheets' pages as a PDF file (see SheetPages.h), written under a private name beside
 // `path` and then given that name, so that a write that fails or is cut off never leaves a
 // partial file there. With `replace` false an existing file is never replaced, even one that
@@ -12,6 +14,6 @@
 namespace sheets_pdf {
 
 // Returns the number of pages.
-int Write(const std::string& path, const QString& text, bool answers, bool replace);
+int Write(const std::string& path, const QString& text, const sheet_pages::Options& options, bool replace);
 
 }  // namespace sheets_pdf

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ClassList.h"
+#include "SheetText.h"
 #include "SheetsPdf.h"
 #include "export/DocumentWriter.h"
 
@@ -13,8 +15,7 @@
 #define PELLARIN_EXPORTED __attribute__((visibility("default")))
 #endif
 
-extern "C" PELLARIN_EXPORTED int pellarin_write_sheets_pdf(const char* path, const char16_t* text, std::size_t length,
-                                                           int answers, char* reason, std::size_t reasonSize) {
+extern "C" PELLARIN_EXPORTED int pellarin_write_sheets_pdf(const PellarinPdfRequest* request) {
 #ifndef Q_OS_WIN
     // The pages are drawn with the machine's fonts; no window is shown, so no display is needed.
     // (Windows always has its own platform, which is what knows the machine's fonts there.)
@@ -29,11 +30,38 @@ extern "C" PELLARIN_EXPORTED int pellarin_write_sheets_pdf(const char* path, con
     static char name[] = "pellarin-sheets";
     static char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
-    try {
-        sheets_pdf::Write(path, QString::fromUtf16(text, static_cast<qsizetype>(length)), answers != 0, false);
-    } catch (const pellarin::DocumentError& e) {
-        std::snprintf(reason, reasonSize, "%s", e.what());
+    auto fail = [request](const QString& reason) {
+        std::snprintf(request->reason, request->reasonSize, "%s", reason.toUtf8().constData());
         return 1;
+    };
+
+    const QString text = QString::fromUtf16(request->text, static_cast<qsizetype>(request->length));
+    sheet_pages::Options options;
+    options.answers = request->answers == 2   ? sheet_pages::Answers::Compact
+                      : request->answers == 1 ? sheet_pages::Answers::Full
+                                              : sheet_pages::Answers::None;
+    if (request->className) options.className = QString::fromUtf8(request->className).trimmed();
+    if (request->names) {
+        const class_list::Result list =
+            class_list::Read(QByteArray(request->names, static_cast<qsizetype>(request->namesSize)));
+        if (!list.problem.isEmpty()) return fail(list.problem);
+        options.names = list.names;
+        int sheets = 0;
+        for (const auto& section : sheet_text::Read(text)) sheets = std::max(sheets, section.sheet);
+        if (options.names.size() > sheets) {
+            std::snprintf(request->note, request->noteSize, "%s",
+                          QStringLiteral("名单上有 %1 个名字，只有 %2 份试卷：后面 %3 个名字没有试卷。")
+                              .arg(options.names.size())
+                              .arg(sheets)
+                              .arg(options.names.size() - sheets)
+                              .toUtf8()
+                              .constData());
+        }
+    }
+    try {
+        sheets_pdf::Write(request->path, text, options, false);
+    } catch (const pellarin::DocumentError& e) {
+        return fail(QString::fromUtf8(e.what()));
     }
     return 0;
 }

@@ -7,10 +7,25 @@
 // tool needs none of Qt's headers to call it.
 //
 // Writes the sheets of `text` (UTF-16, `length` units) to `path` (see SheetsPdf.h), never
-// replacing a file. Returns 0, or 1 with the reason in `reason` (UTF-8, cut to `reasonSize`).
+// replacing a file. `answers`: 0 none, 1 a full page per sheet, 2 the compact key. `names`: the
+// bytes of a class list file (see ClassList.h), or null; `className`: UTF-8, or null. Returns
+// 0, or 1 with the reason in `reason` (UTF-8, cut to `reasonSize`); `note` gets what the user
+// should know of a PDF that was written (names without a sheet), or stays empty.
 extern "C" {
-using PellarinWriteSheetsPdf = int (*)(const char* path, const char16_t* text, std::size_t length, int answers,
-                                       char* reason, std::size_t reasonSize);
+struct PellarinPdfRequest {
+    const char* path;
+    const char16_t* text;
+    std::size_t length;
+    int answers;
+    const char* names;
+    std::size_t namesSize;
+    const char* className;
+    char* reason;
+    std::size_t reasonSize;
+    char* note;
+    std::size_t noteSize;
+};
+using PellarinWriteSheetsPdf = int (*)(const PellarinPdfRequest* request);
 }
 
 #define PELLARIN_PDF_ENTRY "pellarin_write_sheets_pdf"

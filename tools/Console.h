@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -8,3 +9,6 @@
 // byte for byte (CR LF stays CR LF), and messages in UTF-8. One implementation per system.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 void PrepareStandardStreams();
+
+// A file named as CommandLineArguments gives names, opened to read bytes; null with errno set.
+std::FILE* OpenForReading(const std::string& path);

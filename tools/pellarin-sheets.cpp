@@ -60,7 +60,15 @@ std::optional<std::uint64_t> ParseSeed(std::string_view text) {
 
 pellarin::ClockReading StillClock() { return 0; }
 
-int WritePdf(const std::string& path, const std::u16string& text, bool answers) {
+// What goes on paper besides the sheets: the answer key (0 none, 1 full, 2 compact), the
+// class list's bytes, the class.
+struct PaperOptions {
+    int answers = 0;
+    std::optional<std::string> names;
+    std::optional<std::string> className;
+};
+
+int WritePdf(const std::string& path, const std::u16string& text, const PaperOptions& paper) {
 #ifdef PELLARIN_WITH_PDF
     std::string problem;
     const PellarinWriteSheetsPdf write = LoadPdfWriter(problem);
@@ -69,16 +77,48 @@ int WritePdf(const std::string& path, const std::u16string& text, bool answers) 
         return 1;
     }
     char reason[1024] = "";
-    if (write(path.c_str(), text.data(), text.size(), answers ? 1 : 0, reason, sizeof reason) != 0) {
+    char note[1024] = "";
+    const PellarinPdfRequest request{path.c_str(), text.data(), text.size(), paper.answers,
+                                     paper.names ? paper.names->data() : nullptr, paper.names ? paper.names->size() : 0,
+                                     paper.className ? paper.className->c_str() : nullptr, reason, sizeof reason, note,
+                                     sizeof note};
+    if (write(&request) != 0) {
         std::fprintf(stderr, "pellarin-sheets：%s：%s\n", path.c_str(), reason);
         return 1;
     }
+    if (note[0] != '\0') std::fprintf(stderr, "pellarin-sheets：%s\n", note);
     return 0;
 #else
-    (void)path, (void)text, (void)answers;
+    (void)path, (void)text, (void)paper;
     std::fputs("pellarin-sheets：这个版本没有 PDF 功能\n", stderr);
     return 1;
 #endif
+}
+
+// The whole of a small file, or nothing with the reason.
+std::optional<std::string> ReadSmallFile(const std::string& path, std::string& problem) {
+    std::FILE* file = OpenForReading(path);
+    if (!file) {
+        problem = pellarin::DescribeFileError(errno);
+        return std::nullopt;
+    }
+    std::string bytes;
+    char chunk[65536];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+        bytes.append(chunk, n);
+        if (bytes.size() > (16u << 20)) {
+            problem = "文件太大，不像是一份名单";
+            std::fclose(file);
+            return std::nullopt;
+        }
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        problem = pellarin::DescribeFileError(EIO);
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 }  // namespace
@@ -94,7 +134,9 @@ int main(int argc, char** argv) {
     std::optional<std::uint64_t> seed;
     std::optional<std::string> docx;
     std::optional<std::string> pdf;
-    bool answers = false;
+    PaperOptions paper;
+    bool answersGiven = false;
+    std::optional<std::string> namesFile;
 
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string_view option = args[i];
@@ -106,12 +148,16 @@ int main(int argc, char** argv) {
             std::fputs("pellarin-sheets " PELLARIN_VERSION "\n", stdout);
             return 0;
         }
-        if (option == "--answers") {
-            answers = true;
+        if (option == "--answers" || option == "--answers=full" || option == "--answers=compact") {
+            paper.answers = option == "--answers=compact" ? 2 : 1;
+            answersGiven = true;
             continue;
         }
+        if (option.starts_with("--answers=")) {
+            return Usage("--answers= 只能是 compact（简明答案）或 full（每份一页），“" + std::string(option) + "”不是");
+        }
         if (option != "--limit" && option != "--sheets" && option != "--difficulty" && option != "--seed" &&
-            option != "--docx" && option != "--pdf") {
+            option != "--docx" && option != "--pdf" && option != "--names" && option != "--class") {
             return Usage("没有这个选项：“" + std::string(option) + "”");
         }
         if (i + 1 >= args.size()) return Usage(std::string(option) + " 后面缺少取值");
@@ -128,6 +174,10 @@ int main(int argc, char** argv) {
             if (!pellarin::ParseDifficulty(difficulty)) {
                 return Usage("--difficulty 只能是 难、中 或 易，“" + std::string(value) + "”不是");
             }
+        } else if (option == "--names") {
+            namesFile = std::string(value);
+        } else if (option == "--class") {
+            paper.className = std::string(value);
         } else if (option == "--docx" || option == "--pdf") {
             if (value.empty()) return Usage(std::string(option) + " 后面缺少文件名");
             (option == "--docx" ? docx : pdf) = std::string(value);
@@ -138,7 +188,16 @@ int main(int argc, char** argv) {
     }
 
     if (docx && pdf) return Usage("--docx 和 --pdf 一次只能用一个");
-    if (answers && !pdf) return Usage("--answers 只和 --pdf 一起用");
+    if (answersGiven && !pdf) return Usage("--answers 只和 --pdf 一起用");
+    if ((namesFile || paper.className) && !pdf) return Usage("--names 和 --class 只和 --pdf 一起用");
+    if (namesFile) {
+        std::string problem;
+        paper.names = ReadSmallFile(*namesFile, problem);
+        if (!paper.names) {
+            std::fprintf(stderr, "pellarin-sheets：%s：%s\n", namesFile->c_str(), problem.c_str());
+            return 1;
+        }
+    }
 
     pellarin::GenerationResult result =
         seed ? [&] {
@@ -161,7 +220,7 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    if (pdf) return WritePdf(*pdf, result.outputText, answers);
+    if (pdf) return WritePdf(*pdf, result.outputText, paper);
     const std::string bytes = pellarin::ToUtf8(result.outputText);
     errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {

@@ -151,7 +151,9 @@ void PrintCommands::SaveAsPdf(bool answers, QWidget* parent) {
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) path += QStringLiteral(".pdf");
     try {
         // The dialog has asked before replacing a file the user chose.
-        const int pages = sheets_pdf::Write(pellarin::NativePath(path), m_output->text(), answers, true);
+        sheet_pages::Options paper;
+        paper.answers = answers ? sheet_pages::Answers::Full : sheet_pages::Answers::None;
+        const int pages = sheets_pdf::Write(pellarin::NativePath(path), m_output->text(), paper, true);
         MessageBox::Information(parent, QStringLiteral("另存为 PDF"),
                                 QStringLiteral("PDF 已保存（共 %1 页）：\r\n%2")
                                     .arg(pages)

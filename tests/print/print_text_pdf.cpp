@@ -16,8 +16,9 @@ int main(int argc, char** argv) {
     QFile in(QString::fromLocal8Bit(argv[1]));
     if (!in.open(QIODevice::ReadOnly)) return 2;
     try {
-        sheets_pdf::Write(argv[2], QString::fromUtf8(in.readAll()),
-                          argc > 3 && QByteArray(argv[3]) == "--answers", false);
+        sheet_pages::Options paper;
+        paper.answers = argc > 3 && QByteArray(argv[3]) == "--answers" ? sheet_pages::Answers::Full : sheet_pages::Answers::None;
+        sheets_pdf::Write(argv[2], QString::fromUtf8(in.readAll()), paper, false);
     } catch (const pellarin::DocumentError& e) {
         std::fprintf(stderr, "print_text_pdf: %s: %s\n", e.path().c_str(), e.what());
         return 1;
