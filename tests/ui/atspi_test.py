@@ -16,17 +16,14 @@ PROGRAM = sys.argv[1]
 
 def outer():
     """Starts Xvfb on a free display and runs this script again inside a D-Bus session."""
-    for number in range(90, 120):
-        if not os.path.exists(f"/tmp/.X11-unix/X{number}") and not os.path.exists(f"/tmp/.X{number}-lock"):
-            break
-    display = f":{number}"
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # Xvfb picks a free display itself and says which.
+    read, write = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+                            pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write)
     try:
-        for _ in range(100):
-            if os.path.exists(f"/tmp/.X11-unix/X{number}"):
-                break
-            time.sleep(0.05)
+        with os.fdopen(read) as said:
+            display = ":" + said.readline().strip()
         env = dict(os.environ, DISPLAY=display)
         env.pop("QT_QPA_PLATFORM", None)
         r = subprocess.run(["dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(__file__), PROGRAM, "inner"],
@@ -42,7 +39,15 @@ def inner():
     check = checks.check
     bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    time.sleep(0.5)
+    # The program looks for the accessibility bus once, as it starts: the bus must be up first,
+    # however busy the machine is.
+    deadline = time.monotonic() + 60
+    while time.monotonic() < deadline:
+        address = subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
+                                  "/org/a11y/bus", "org.a11y.Bus.GetAddress"], capture_output=True, text=True)
+        if address.returncode == 0 and "unix:" in address.stdout:
+            break
+        time.sleep(0.2)
     import pyatspi  # after the bus is up
     env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1",
                LANG="C.UTF-8")
@@ -60,7 +65,7 @@ def inner():
             return None
 
         window = None
-        deadline = time.monotonic() + 30  # the splash first, for two seconds
+        deadline = time.monotonic() + 90  # the splash first, for two seconds; a busy machine is slow
         while window is None and time.monotonic() < deadline:
             window = main_window()
             if window is None:
