@@ -1,6 +1,7 @@
 #include "PrintCommands.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
@@ -13,11 +14,13 @@
 #include <QStandardPaths>
 #include <QToolBar>
 
+#include "ClassListDialog.h"
 #include "MessageBox.h"
 #include "OutputBox.h"
 #include "export/DocumentWriter.h"
 #include "export/NativePath.h"
 #include "print/SheetPages.h"
+#include "print/SheetText.h"
 #include "print/SheetsPdf.h"
 
 namespace {
@@ -44,6 +47,7 @@ PrintCommands::PrintCommands(QWidget* window, OutputBox* output) : QObject(windo
         MenuAction(QStringLiteral("打印预览（附答案）…"), [this] { Preview(true); }),
         MenuAction(QStringLiteral("另存为 PDF…"), [this] { SaveAsPdf(false); }),
         MenuAction(QStringLiteral("另存为 PDF（附答案）…"), [this] { SaveAsPdf(true); }),
+        MenuAction(QStringLiteral("班级名单…"), [this] { ChooseClassList(m_window); }),
     });
     // Seen before any reading: in the empty box, and over it.
     m_output->setPlaceholderText(
@@ -61,6 +65,32 @@ QAction* PrintCommands::MenuAction(const QString& text, const std::function<void
     return action;
 }
 
+sheet_pages::Options PrintCommands::Paper(bool answers) const {
+    sheet_pages::Options paper;
+    paper.answers = answers ? m_keyForm : sheet_pages::Answers::None;
+    paper.names = m_names;
+    paper.className = m_className;
+    return paper;
+}
+
+bool PrintCommands::ChooseClassList(QWidget* parent) {
+    ClassListDialog dialog(parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    m_names = dialog.names();
+    m_className = dialog.className();
+    int sheets = 0;
+    for (const auto& section : sheet_text::Read(m_output->text())) sheets = std::max(sheets, section.sheet);
+    if (m_names.size() > sheets) {
+        MessageBox::Information(parent, QStringLiteral("班级名单"),
+                                QStringLiteral("名单上有 %1 个名字，只有 %2 份试卷：还差 %3 份，后面 %3 个名字没有试卷。\r\n"
+                                               "想每人一份，请把“试卷份数”改为 %1，重新出题。")
+                                    .arg(m_names.size())
+                                    .arg(sheets)
+                                    .arg(m_names.size() - sheets));
+    }
+    return true;
+}
+
 void PrintCommands::PaintOn(QPrinter* printer, bool answers) {
     QPainter painter;
     if (!painter.begin(printer)) {
@@ -68,7 +98,7 @@ void PrintCommands::PaintOn(QPrinter* printer, bool answers) {
                             QStringLiteral("打印机没有准备好，或者无法写入所选的文件。") + kKept);
         return;
     }
-    sheet_pages::Paint(painter, *printer, m_output->text(), answers);
+    sheet_pages::Paint(painter, *printer, m_output->text(), Paper(answers));
     painter.end();
     if (printer->printerState() == QPrinter::Error) {
         MessageBox::Warning(m_window, QStringLiteral("打印失败"),
@@ -100,24 +130,45 @@ void PrintCommands::Preview(bool answers) {
     answerKey->setCheckable(true);
     answerKey->setChecked(answers);
     answerKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
-    answerKey->setToolTip(QStringLiteral("在所有试卷之后，每份试卷再加一页答案（Ctrl+D）"));
+    answerKey->setToolTip(QStringLiteral("在所有试卷之后附上答案（Ctrl+D）"));
     auto* savePdf = new QAction(QStringLiteral("另存为 PDF…"), &dialog);
     savePdf->setObjectName(QStringLiteral("SavePdf"));
     savePdf->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     savePdf->setToolTip(QStringLiteral("把预览中的页面保存为 PDF 文件（Ctrl+S）"));
     connect(savePdf, &QAction::triggered, this, [this, &withAnswers, &dialog] { SaveAsPdf(withAnswers, &dialog); });
-    for (QAction* action : {answerKey, savePdf}) action->setShortcutContext(Qt::WindowShortcut);
-    dialog.addActions({answerKey, savePdf});
+    auto* classList = new QAction(QStringLiteral("班级名单…"), &dialog);
+    classList->setObjectName(QStringLiteral("ClassList"));
+    classList->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    classList->setToolTip(QStringLiteral("在每份试卷的“姓名:”后写上学生的名字（Ctrl+L）"));
+    // The compact key (results alone, four sheets a page) or a page per sheet.
+    auto* keyForm = new QComboBox(&dialog);
+    keyForm->setObjectName(QStringLiteral("AnswerForm"));
+    keyForm->addItem(QStringLiteral("简明答案"), static_cast<int>(sheet_pages::Answers::Compact));
+    keyForm->addItem(QStringLiteral("每份一页的答案"), static_cast<int>(sheet_pages::Answers::Full));
+    keyForm->setCurrentIndex(m_keyForm == sheet_pages::Answers::Full ? 1 : 0);
+    keyForm->setToolTip(QStringLiteral("简明答案只有得数，每页四份；每份一页的答案带着题目"));
+    keyForm->setAccessibleName(QStringLiteral("答案的样式"));
+    for (QAction* action : {answerKey, savePdf, classList}) action->setShortcutContext(Qt::WindowShortcut);
+    dialog.addActions({answerKey, savePdf, classList});
     if (auto* toolbar = dialog.findChild<QToolBar*>()) {
         QAction* first = toolbar->actions().value(0);
-        toolbar->insertActions(first, {answerKey, savePdf});
+        toolbar->insertActions(first, {answerKey});
+        toolbar->insertWidget(first, keyForm);
+        toolbar->insertActions(first, {classList, savePdf});
         toolbar->insertSeparator(first);
         // Reached with Tab as well as with their keys.
-        for (QAction* action : {answerKey, savePdf}) {
+        for (QAction* action : {answerKey, classList, savePdf}) {
             if (QWidget* button = toolbar->widgetForAction(action)) button->setFocusPolicy(Qt::TabFocus);
         }
     }
     auto* preview = dialog.findChild<QPrintPreviewWidget*>();
+    connect(keyForm, &QComboBox::currentIndexChanged, &dialog, [this, keyForm, preview] {
+        m_keyForm = static_cast<sheet_pages::Answers>(keyForm->currentData().toInt());
+        if (preview) preview->updatePreview();
+    });
+    connect(classList, &QAction::triggered, &dialog, [this, &dialog, preview] {
+        if (ChooseClassList(&dialog) && preview) preview->updatePreview();
+    });
     connect(answerKey, &QAction::toggled, &dialog, [&withAnswers, preview](bool on) {
         withAnswers = on;
         if (preview) preview->updatePreview();
@@ -151,9 +202,7 @@ void PrintCommands::SaveAsPdf(bool answers, QWidget* parent) {
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) path += QStringLiteral(".pdf");
     try {
         // The dialog has asked before replacing a file the user chose.
-        sheet_pages::Options paper;
-        paper.answers = answers ? sheet_pages::Answers::Full : sheet_pages::Answers::None;
-        const int pages = sheets_pdf::Write(pellarin::NativePath(path), m_output->text(), paper, true);
+        const int pages = sheets_pdf::Write(pellarin::NativePath(path), m_output->text(), Paper(answers), true);
         MessageBox::Information(parent, QStringLiteral("另存为 PDF"),
                                 QStringLiteral("PDF 已保存（共 %1 页）：\r\n%2")
                                     .arg(pages)

@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+#include "print/SheetPages.h"
+
 class OutputBox;
 class QAction;
 class QPrinter;
@@ -20,6 +22,8 @@ public:
     PrintCommands(QWidget* window, OutputBox* output);
 
     void Preview(bool answers);
+    // The class list for the printed sheets: asked for in its dialog; false when cancelled.
+    bool ChooseClassList(QWidget* parent);
     // Boxes and the file dialog open over `parent`: the window, or the preview saving its pages.
     void SaveAsPdf(bool answers, QWidget* parent = nullptr);
 
@@ -34,9 +38,15 @@ signals:
 private:
     QAction* MenuAction(const QString& text, const std::function<void()>& run);
     void PaintOn(QPrinter* printer, bool answers);
+    sheet_pages::Options Paper(bool answers) const;
     // An empty box has nothing to print: the user is told what to do first.
     bool HasSomethingToPrint(QWidget* parent);
 
     QWidget* m_window;
     OutputBox* m_output;
+    // What goes on paper besides the sheets, as chosen in the preview: the form of the answer
+    // key (the compact one unless a page per sheet is asked for), the names and the class.
+    sheet_pages::Answers m_keyForm = sheet_pages::Answers::Compact;
+    QStringList m_names;
+    QString m_className;
 };

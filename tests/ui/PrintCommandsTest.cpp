@@ -8,11 +8,16 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolBar>
 
 #include "WindowFixture.h"
 #include "ui/ChineseTranslations.h"
+#include "ui/ClassListDialog.h"
 #include "ui/PrintCommands.h"
 
 class PrintCommandsTest : public QObject, public WindowFixture {
@@ -74,7 +79,10 @@ class PrintCommandsTest : public QObject, public WindowFixture {
     }
 
 private slots:
-    void initTestCase() { QVERIFY(InstallChineseTranslations()); }  // as the program does
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);  // the remembered class list stays out of the user's settings
+        QVERIFY(InstallChineseTranslations());     // as the program does
+    }
     void init() {
         open();
         text2()->setText(sheets());
@@ -97,7 +105,11 @@ private slots:
                         auto* answers = dialog->findChild<QAction*>(QStringLiteral("AnswerKey"));
                         QVERIFY(answers && !answers->isChecked());
                         answers->trigger();
-                        QCOMPARE(previewPages(dialog), 6);
+                        QCOMPARE(previewPages(dialog), 4);  // the compact key: one page for three sheets
+                        auto* form = dialog->findChild<QComboBox*>(QStringLiteral("AnswerForm"));
+                        form->setCurrentIndex(1);
+                        QCOMPARE(previewPages(dialog), 6);  // a page per sheet
+                        form->setCurrentIndex(0);
                         // As the user sees it: build/pellarin-print-preview.png.
                         dialog->resize(900, 700);
                         QVERIFY(dialog->grab().save(QStringLiteral(PELLARIN_BUILD_DIR "/pellarin-print-preview.png")));
@@ -111,7 +123,7 @@ private slots:
             QVERIFY2(menuEntry(entry), qPrintable(entry));
         }
         withPreview([this] { menuEntry(QStringLiteral("打印预览（附答案）…"))->trigger(); },
-                    [](QPrintPreviewDialog* dialog) { QCOMPARE(previewPages(dialog), 6); });
+                    [](QPrintPreviewDialog* dialog) { QCOMPARE(previewPages(dialog), 4); });
     }
 
     // Printing to a PDF file through the preview's printer gives what the tool writes.
@@ -120,14 +132,14 @@ private slots:
         QTemporaryDir folder;
         const QString printed = folder.filePath(QStringLiteral("printed.pdf"));
         const QString tool = folder.filePath(QStringLiteral("tool.pdf"));
-        sheets({"--pdf", tool, "--answers"});
+        sheets({"--pdf", tool, "--answers=compact"});
         withPreview([this] { menuEntry(QStringLiteral("打印预览（附答案）…"))->trigger(); },
                     [&](QPrintPreviewDialog* dialog) {
                         dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
                         dialog->printer()->setOutputFileName(printed);
                         dialog->findChild<QPrintPreviewWidget*>()->print();
                     });
-        QCOMPARE(pageCount(printed), 6);
+        QCOMPARE(pageCount(printed), 4);
         QCOMPARE(run(QStringLiteral("pdftotext"), {"-layout", printed, "-"}),
                  run(QStringLiteral("pdftotext"), {"-layout", tool, "-"}));
     }
@@ -142,12 +154,12 @@ private slots:
         });
         menuEntry(QStringLiteral("另存为 PDF（附答案）…"))->trigger();
         QVERIFY(suggested.endsWith(QStringLiteral(".pdf")));
-        QCOMPARE(pageCount(folder.filePath(QStringLiteral("练习.pdf"))), 6);
+        QCOMPARE(pageCount(folder.filePath(QStringLiteral("练习.pdf"))), 4);
         // The user is told where the file went.
         QCOMPARE(boxes.size(), std::size_t{1});
         QCOMPARE(boxes[0].icon, QMessageBox::Information);
         QVERIFY2(boxes[0].text.contains(folder.filePath(QStringLiteral("练习.pdf"))), qPrintable(boxes[0].text));
-        QVERIFY(boxes[0].text.contains(QStringLiteral("6 页")));
+        QVERIFY(boxes[0].text.contains(QStringLiteral("4 页")));
         boxes.clear();
 
         // From the preview, with the answers as chosen there.
@@ -170,6 +182,63 @@ private slots:
         PrintCommands::SetFileChooserForTests([](QWidget*, const QString&) { return QString(); });  // cancelled
         menuEntry(QStringLiteral("另存为 PDF…"))->trigger();
         QCOMPARE(boxes.size(), std::size_t{1});
+    }
+
+    // A class list chosen in the preview: each sheet printed through the preview's own printer
+    // carries its child's name, and the pages read as the tool's for the same text and list.
+    void classListChosenInThePreviewNamesTheSheets() {
+        QSettings(QStringLiteral("Pellarin"), QStringLiteral("Pellarin")).clear();
+        QTemporaryDir folder;
+        const QString list = folder.filePath(QStringLiteral("names.txt"));
+        QFile file(list);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("王小明\r\n李华\r\n").toUtf8());
+        file.close();
+        const QString printed = folder.filePath(QStringLiteral("printed.pdf"));
+        const QString tool = folder.filePath(QStringLiteral("tool.pdf"));
+        sheets({"--pdf", tool, "--answers=compact", "--names", list, "--class", "三年级二班"});
+        bool dialogSeen = false;
+        QTimer fill;
+        connect(&fill, &QTimer::timeout, this, [&] {
+            auto* dialog = QApplication::activeModalWidget();
+            if (!dialog || dialog->objectName() != QStringLiteral("ClassListDialog") || dialogSeen) return;
+            dialogSeen = true;
+            dialog->findChild<QLineEdit*>(QStringLiteral("ClassName"))->setText(QStringLiteral("三年级二班"));
+            dialog->findChild<QPlainTextEdit*>(QStringLiteral("Names"))->setPlainText(QStringLiteral("  王小明\n\n李华 \n"));
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        fill.start(20);
+        withPreview([this] { menuEntry(QStringLiteral("打印预览（附答案）…"))->trigger(); },
+                    [&](QPrintPreviewDialog* dialog) {
+                        dialog->findChild<QAction*>(QStringLiteral("ClassList"))->trigger();
+                        QVERIFY(dialogSeen);
+                        // Two names for three sheets: no box, the third sheet stays blank.
+                        QVERIFY(boxes.empty());
+                        dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+                        dialog->printer()->setOutputFileName(printed);
+                        dialog->findChild<QPrintPreviewWidget*>()->print();
+                    });
+        if (popplerMissing()) QSKIP("poppler's pdftotext runs on Linux only; the Linux build compares these pages");
+        const QString text = run(QStringLiteral("pdftotext"), {"-layout", printed, "-"});
+        QVERIFY(text.contains(QStringLiteral("王小明")) && text.contains(QStringLiteral("三年级二班")));
+        QCOMPARE(text, run(QStringLiteral("pdftotext"), {"-layout", tool, "-"}));
+        // Remembered for the next time.
+        QCOMPARE(ClassListDialog::RememberedNames(), (QStringList{QStringLiteral("王小明"), QStringLiteral("李华")}));
+    }
+
+    // More names than sheets: the user is told how many sheets are missing.
+    void moreNamesThanSheetsSaysHowManyAreMissing() {
+        QTimer fill;
+        connect(&fill, &QTimer::timeout, this, [&] {
+            auto* dialog = QApplication::activeModalWidget();
+            if (!dialog || dialog->objectName() != QStringLiteral("ClassListDialog")) return;
+            dialog->findChild<QPlainTextEdit*>(QStringLiteral("Names"))->setPlainText(QStringLiteral("甲\n乙\n丙\n丁\n戊"));
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        fill.start(20);
+        QVERIFY(form->findChild<PrintCommands*>()->ChooseClassList(form.get()));
+        QCOMPARE(boxes.size(), std::size_t{1});
+        QVERIFY2(boxes[0].text.contains(QStringLiteral("还差 2 份")), qPrintable(boxes[0].text));
     }
 
     // With no documents folder the dialog starts in the home folder, not where the program
@@ -219,7 +288,7 @@ private slots:
             dialog->resize(1024, 768);
             QApplication::processEvents();
             auto* toolbar = dialog->findChild<QToolBar*>();
-            for (const char* name : {"AnswerKey", "SavePdf"}) {
+            for (const char* name : {"AnswerKey", "ClassList", "SavePdf"}) {
                 auto* action = dialog->findChild<QAction*>(QString::fromLatin1(name));
                 QWidget* button = toolbar->widgetForAction(action);
                 QVERIFY2(button && button->isVisible(), name);  // not in the overflow menu
@@ -227,7 +296,7 @@ private slots:
                 QVERIFY(action->toolTip().contains(action->shortcut().toString(QKeySequence::NativeText)));
             }
             QTest::keyClick(dialog, Qt::Key_D, Qt::ControlModifier);
-            QCOMPARE(previewPages(dialog), 24);
+            QCOMPARE(previewPages(dialog), 15);  // twelve sheets, three pages of compact keys
             QVERIFY(dialog->grab().save(QStringLiteral(PELLARIN_BUILD_DIR "/pellarin-print-preview-1024.png")));
             QTest::keyClick(dialog, Qt::Key_D, Qt::ControlModifier);
             QCOMPARE(previewPages(dialog), 12);

@@ -1,0 +1,97 @@
+#include "ClassListDialog.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QVBoxLayout>
+
+#include "MessageBox.h"
+#include "print/ClassList.h"
+
+namespace {
+
+QSettings Settings() { return QSettings(QStringLiteral("Pellarin"), QStringLiteral("Pellarin")); }
+
+}  // namespace
+
+ClassListDialog::ClassListDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("ClassListDialog"));
+    setWindowTitle(QStringLiteral("班级名单"));
+    m_class = new QLineEdit(RememberedClass(), this);
+    m_class->setObjectName(QStringLiteral("ClassName"));
+    m_class->setAccessibleName(QStringLiteral("班级"));
+    m_names = new QPlainTextEdit(this);
+    m_names->setObjectName(QStringLiteral("Names"));
+    m_names->setAccessibleName(QStringLiteral("名单"));
+    m_names->setPlaceholderText(QStringLiteral("每行一个名字，可以从表格里复制过来粘贴。\n第 1 个名字写在第 1 份试卷上，依此类推。"));
+    m_names->setPlainText(RememberedNames().join(QLatin1Char('\n')));
+    m_count = new QLabel(this);
+    auto* fromFile = new QPushButton(QStringLiteral("从文件读取(&F)…"), this);
+    fromFile->setObjectName(QStringLiteral("FromFile"));
+    auto* clear = new QPushButton(QStringLiteral("清空(&C)"), this);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->addButton(fromFile, QDialogButtonBox::ActionRole);
+    buttons->addButton(clear, QDialogButtonBox::ResetRole);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("班级(&B):"), m_class);
+    form->addRow(QStringLiteral("名单(&N):"), m_names);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(m_count);
+    layout->addWidget(buttons);
+
+    connect(buttons, &QDialogButtonBox::accepted, this, &ClassListDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ClassListDialog::reject);
+    connect(fromFile, &QPushButton::clicked, this, &ClassListDialog::ReadFile);
+    connect(clear, &QPushButton::clicked, this, [this] {
+        m_names->clear();
+        m_class->clear();
+    });
+    connect(m_names, &QPlainTextEdit::textChanged, this, &ClassListDialog::Count);
+    Count();
+    resize(420, 460);
+}
+
+QStringList ClassListDialog::names() const { return class_list::FromText(m_names->toPlainText()); }
+QString ClassListDialog::className() const { return m_class->text().trimmed(); }
+
+QStringList ClassListDialog::RememberedNames() {
+    return Settings().value(QStringLiteral("classList/names")).toStringList();
+}
+QString ClassListDialog::RememberedClass() { return Settings().value(QStringLiteral("classList/class")).toString(); }
+
+void ClassListDialog::accept() {
+    QSettings settings = Settings();
+    settings.setValue(QStringLiteral("classList/names"), names());
+    settings.setValue(QStringLiteral("classList/class"), className());
+    QDialog::accept();
+}
+
+void ClassListDialog::ReadFile() {
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("选择班级名单"), QString(),
+                                                      QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)"));
+    if (path.isEmpty()) return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        MessageBox::Warning(this, QStringLiteral("读取名单失败"),
+                            QStringLiteral("名单没能读取：%1\r\n文件：%2").arg(file.errorString(), QDir::toNativeSeparators(path)));
+        return;
+    }
+    const class_list::Result list = class_list::Read(file.readAll());
+    if (!list.problem.isEmpty()) {
+        MessageBox::Warning(this, QStringLiteral("读取名单失败"),
+                            list.problem + QStringLiteral("\r\n文件：") + QDir::toNativeSeparators(path));
+        return;
+    }
+    m_names->setPlainText(list.names.join(QLatin1Char('\n')));
+}
+
+void ClassListDialog::Count() { m_count->setText(QStringLiteral("共 %1 个名字").arg(names().size())); }
