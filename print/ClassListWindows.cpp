@@ -5,7 +5,10 @@
 namespace class_list {
 
 bool DecodeGb18030(const QByteArray& bytes, QString& text) {
-    constexpr UINT kGb18030 = 54936;
+    // GB18030 where the system has it (every Windows does); otherwise its GBK part, code page
+    // 936, which is what Notepad saves as "ANSI" on a Chinese Windows and holds every name in
+    // common use.
+    const UINT kGb18030 = IsValidCodePage(54936) ? 54936 : 936;
     if (bytes.isEmpty()) {
         text.clear();
         return true;
