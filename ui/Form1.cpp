@@ -9,21 +9,21 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "Accessibility.h"
 #include "CaptionLabel.h"
 #include "CommandKeys.h"
 #include "DifficultyBox.h"
-#include "fonts/Fonts.h"
 #include "Form2.h"
 #include "MessageBox.h"
 #include "NumericBox.h"
 #include "OutputBox.h"
-#include "Accessibility.h"
 #include "PictureFace.h"
 #include "PrintCommands.h"
-#include "export/NativePath.h"
 #include "Twips.h"
 #include "export/DesktopDocumentWriter.h"
 #include "export/DocxWriter.h"
+#include "export/NativePath.h"
+#include "fonts/Fonts.h"
 #include "generator/BuildSheets.h"
 #include "generator/NumberReading.h"
 
