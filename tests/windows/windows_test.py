@@ -66,8 +66,8 @@ with tempfile.TemporaryDirectory() as folder:
 
 # --- The installer ----------------------------------------------------------------------------
 shutil.rmtree(PROGRAM_FILES, ignore_errors=True)
-size = os.path.getsize(SETUP)
-print(f"installer: {os.path.basename(SETUP)}, {size / 1e6:.1f} MB")
+setup_size = os.path.getsize(SETUP)
+print(f"installer: {os.path.basename(SETUP)}, {setup_size / 1e6:.1f} MB")
 r = run(WINE, SETUP, "/S")
 run("wineserver", "-w", env=dict(os.environ, WINEPREFIX=PREFIX))
 installed = os.path.join(PROGRAM_FILES, "pellarin-sheets.exe")
