@@ -89,7 +89,7 @@ windows-deps:
 	$(call install_missing,$(PACKAGES) $(TEST_PACKAGES) $(WINDOWS_PACKAGES),$(TEST_PACKAGES_NO_RECOMMENDS))
 
 # $(WIN_BUILD)/Pellarin-<version>-win64-setup.exe and -win64.zip. The pictures are drawn by the
-# Linux build's tool. The first run on a machine builds Qt for Windows (about 40 minutes).
+# Linux build's tool. The first run on a machine builds Qt for Windows (about 35 minutes).
 windows: windows-deps
 	$(MAKE) build
 	prefix=$$(packaging/windows/build-deps.sh | tail -n 1) && \
