@@ -39,7 +39,6 @@ public:
     int PlaceReplacing();
 
     const std::string& path() const { return m_path; }
-    const std::string& target() const { return m_target; }
 
 private:
     PendingFile(std::string path, std::string target, std::intptr_t handle);

@@ -291,12 +291,6 @@ QPageLayout PageLayout() {
     return layout;
 }
 
-int Paint(QPainter& painter, QPagedPaintDevice& device, const QString& text, bool answers) {
-    Options options;
-    options.answers = answers ? Answers::Full : Answers::None;
-    return Paint(painter, device, text, options);
-}
-
 int Paint(QPainter& painter, QPagedPaintDevice& device, const QString& text, const Options& options) {
     const std::vector<sheet_text::Section> sections = sheet_text::Read(text);
     const Paper paper(sections, options);

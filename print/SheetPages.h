@@ -33,6 +33,5 @@ struct Options {
 // Paints the pages on a device the painter is already active on (a printer or a PDF writer
 // set up with PageLayout()). Returns the number of pages.
 int Paint(QPainter& painter, QPagedPaintDevice& device, const QString& text, const Options& options);
-int Paint(QPainter& painter, QPagedPaintDevice& device, const QString& text, bool answers);  // full key or none
 
 }  // namespace sheet_pages

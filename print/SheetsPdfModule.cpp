@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <cstdio>
-#include <cstring>
 
 #include "ClassList.h"
 #include "SheetText.h"
