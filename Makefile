@@ -12,7 +12,7 @@ SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := cmake make g++ pkg-config dpkg-dev file \
 	qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n \
 	libgtest-dev libgmock-dev libbenchmark-dev \
-	libzip-dev \
+	libzip-dev libsqlite3-dev \
 	fonts-arphic-uming xdg-utils
 # What the tests need besides: the other common CJK family, so that every font test runs on
 # both; the real readers of documents and PDFs; the checkers of the package; an X server and

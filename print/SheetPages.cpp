@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <optional>
 
-#include "SheetText.h"
+#include "sheets/SheetText.h"
 #include "fonts/Fonts.h"
 
 namespace sheet_pages {

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "ClassList.h"
-#include "SheetText.h"
+#include "sheets/SheetText.h"
 #include "SheetsPdf.h"
 #include "export/DocumentWriter.h"
 

@@ -19,6 +19,7 @@
 #include "OutputBox.h"
 #include "PictureFace.h"
 #include "PrintCommands.h"
+#include "practice/PracticeCommands.h"
 #include "Twips.h"
 #include "export/DesktopDocumentWriter.h"
 #include "export/DocxWriter.h"
@@ -208,6 +209,7 @@ void Form1::BuildControls() {
         [this](int index) { RunFromKeyboard(index); });
 
     new PrintCommands(this, m_output);
+    new PracticeCommands(this, m_output);
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));

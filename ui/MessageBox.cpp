@@ -5,7 +5,28 @@ MessageBox::Hook& TestHook() {
     static MessageBox::Hook hook;
     return hook;
 }
+MessageBox::AnswerHook& TestAnswerHook() {
+    static MessageBox::AnswerHook hook;
+    return hook;
+}
 }  // namespace
+
+QMessageBox::StandardButton MessageBox::Question(QWidget* parent, const QString& title, const QString& text,
+                                                 QMessageBox::StandardButtons buttons,
+                                                 QMessageBox::StandardButton defaultButton) {
+    const Shown shown{title, text, QMessageBox::Question};
+    if (TestAnswerHook()) return TestAnswerHook()(shown);
+    if (TestHook()) {
+        TestHook()(shown);
+        return defaultButton;
+    }
+    QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    box.setDefaultButton(defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void MessageBox::SetAnswerHookForTests(AnswerHook hook) { TestAnswerHook() = std::move(hook); }
 
 void MessageBox::Warning(QWidget* parent, const QString& title, const QString& text) {
     Show(parent, QMessageBox::Warning, title, text);

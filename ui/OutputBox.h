@@ -12,8 +12,8 @@ public:
     QString text() const;
     void setText(const QString& text);
 
-    // Further entries of the right-click menu, after the editing ones.
-    void setMenuActions(QList<QAction*> actions) { m_menuActions = std::move(actions); }
+    // Further entries of the right-click menu, after the editing ones and those added before.
+    void addMenuActions(const QList<QAction*>& actions) { m_menuActions += actions; }
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;

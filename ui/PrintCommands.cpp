@@ -20,7 +20,7 @@
 #include "export/DocumentWriter.h"
 #include "export/NativePath.h"
 #include "print/SheetPages.h"
-#include "print/SheetText.h"
+#include "sheets/SheetText.h"
 #include "print/SheetsPdf.h"
 
 namespace {
@@ -42,7 +42,7 @@ PrintCommands::ChooseFile& FileChooser() {
 PrintCommands::PrintCommands(QWidget* window, OutputBox* output) : QObject(window), m_window(window), m_output(output) {
     auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), window);
     connect(shortcut, &QShortcut::activated, this, [this] { Preview(false); });
-    m_output->setMenuActions({
+    m_output->addMenuActions({
         MenuAction(QStringLiteral("打印预览…\tCtrl+P"), [this] { Preview(false); }),
         MenuAction(QStringLiteral("打印预览（附答案）…"), [this] { Preview(true); }),
         MenuAction(QStringLiteral("另存为 PDF…"), [this] { SaveAsPdf(false); }),

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "generator/BuildSheets.h"
-#include "print/SheetText.h"
+#include "sheets/SheetText.h"
 
 namespace {
 

@@ -1,0 +1,411 @@
+#include "PracticeRecords.h"
+
+#include <sqlite3.h>
+
+#include <unordered_set>
+
+using practice::MissedEntry;
+using practice::Problem;
+
+namespace {
+
+// Each step brings the schema from the version before it to its own; a step is never changed
+// once released, a new one is added.
+const char* const kSteps[] = {
+    // 1: sessions with their problems and answers, and each child's missed problems.
+    R"(CREATE TABLE sessions(
+           id INTEGER PRIMARY KEY,
+           child TEXT NOT NULL,
+           sheet INTEGER NOT NULL,
+           title TEXT NOT NULL,
+           problems TEXT NOT NULL,           -- a problem a line: its text, a TAB, its value
+           answers TEXT NOT NULL DEFAULT '', -- the fields' texts, joined by commas
+           started_ms INTEGER NOT NULL,
+           elapsed_ms INTEGER NOT NULL DEFAULT 0,
+           state INTEGER NOT NULL DEFAULT 0, -- 0 open, 1 handed in, 2 put aside
+           finished_ms INTEGER,
+           right_count INTEGER,
+           asked_count INTEGER);
+       CREATE INDEX sessions_by_child ON sessions(child, state, finished_ms);
+       CREATE TABLE missed(
+           child TEXT NOT NULL,
+           problem TEXT NOT NULL,
+           value INTEGER NOT NULL,
+           times_missed INTEGER NOT NULL,
+           right_days INTEGER NOT NULL,
+           last_right_day INTEGER NOT NULL,
+           retired INTEGER NOT NULL,
+           PRIMARY KEY(child, problem)) WITHOUT ROWID;)",
+};
+static_assert(std::size(kSteps) == PracticeRecords::kSchemaVersion);
+
+enum State { kOpen = 0, kHandedIn = 1, kPutAside = 2 };
+
+struct Statement {
+    sqlite3_stmt* s = nullptr;
+    ~Statement() { sqlite3_finalize(s); }
+    operator sqlite3_stmt*() const { return s; }
+};
+
+void Bind(sqlite3_stmt* s, int i, const std::string& text) {
+    sqlite3_bind_text(s, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+void Bind(sqlite3_stmt* s, int i, std::int64_t value) { sqlite3_bind_int64(s, i, value); }
+void Bind(sqlite3_stmt* s, int i, int value) { sqlite3_bind_int(s, i, value); }
+
+std::string Text(sqlite3_stmt* s, int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
+    return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(s, column))) : std::string();
+}
+
+std::string JoinProblems(const std::vector<Problem>& problems) {
+    std::string joined;
+    for (const auto& problem : problems) {
+        joined += problem.text;
+        joined += '\t';
+        joined += std::to_string(problem.value);
+        joined += '\n';
+    }
+    return joined;
+}
+
+std::vector<Problem> SplitProblems(const std::string& joined) {
+    std::vector<Problem> problems;
+    std::size_t start = 0;
+    while (start < joined.size()) {
+        std::size_t end = joined.find('\n', start);
+        if (end == std::string::npos) end = joined.size();
+        const std::string line = joined.substr(start, end - start);
+        const std::size_t tab = line.rfind('\t');
+        Problem problem{line.substr(0, tab), -1};
+        if (tab != std::string::npos) {
+            try {
+                problem.value = std::stoi(line.substr(tab + 1));
+            } catch (...) {
+                problem.value = -1;
+            }
+        }
+        problems.push_back(std::move(problem));
+        start = end + 1;
+    }
+    return problems;
+}
+
+std::string JoinAnswers(const std::vector<std::string>& answers) {
+    std::string joined;
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        if (i) joined += ',';
+        joined += answers[i];
+    }
+    return joined;
+}
+
+std::vector<std::string> SplitAnswers(const std::string& joined) {
+    std::vector<std::string> answers(1);
+    for (char c : joined) {
+        if (c == ',') answers.emplace_back();
+        else answers.back() += c;
+    }
+    return answers;
+}
+
+PracticeRecords::Failure FailureOf(int code) {
+    switch (code & 0xff) {
+    case SQLITE_OK: case SQLITE_DONE: case SQLITE_ROW: return PracticeRecords::Failure::None;
+    case SQLITE_NOTADB: case SQLITE_CORRUPT: return PracticeRecords::Failure::NotRecords;
+    case SQLITE_READONLY: return PracticeRecords::Failure::ReadOnly;
+    case SQLITE_BUSY: case SQLITE_LOCKED: return PracticeRecords::Failure::Busy;
+    case SQLITE_FULL: return PracticeRecords::Failure::Full;
+    case SQLITE_CANTOPEN: case SQLITE_PERM: case SQLITE_AUTH: return PracticeRecords::Failure::CannotOpen;
+    default: return PracticeRecords::Failure::Other;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, Error& error) {
+    sqlite3* db = nullptr;
+    const int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    std::unique_ptr<PracticeRecords> records(new PracticeRecords(db));
+    if (opened != SQLITE_OK) {
+        error = {FailureOf(opened), db ? sqlite3_errmsg(db) : sqlite3_errstr(opened)};
+        return nullptr;
+    }
+    sqlite3_extended_result_codes(db, 1);
+    // A second program practising at the same time holds the lock for a moment at most.
+    sqlite3_busy_timeout(db, 5000);
+    // SQLite quietly opens a write-protected file for reading only; practice would then lose
+    // every answer without a word.
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        error = {Failure::ReadOnly, "read-only"};
+        return nullptr;
+    }
+    // Reading the version is the first look inside the file: a file that is not a database
+    // fails here, before anything is written to it.
+    if (!records->Exec("PRAGMA user_version") || !records->Exec("PRAGMA journal_mode=WAL") ||
+        !records->Exec("PRAGMA synchronous=FULL") || !records->Exec("PRAGMA foreign_keys=ON") || !records->Migrate()) {
+        error = records->m_error;
+        return nullptr;
+    }
+    error = {};
+    return records;
+}
+
+PracticeRecords::~PracticeRecords() {
+    sqlite3_finalize(m_saveAnswers);
+    sqlite3_close(m_db);
+}
+
+bool PracticeRecords::Fail(int code) {
+    m_error = {FailureOf(code), sqlite3_errmsg(m_db)};
+    if (m_error.failure == Failure::None) m_error.failure = Failure::Other;
+    return false;
+}
+
+bool PracticeRecords::Exec(const char* sql) {
+    Statement s{Prepare(sql)};
+    if (!s) return false;
+    int step;
+    while ((step = sqlite3_step(s)) == SQLITE_ROW) {
+    }
+    // journal_mode answers with the mode it got: a file that cannot take WAL (a read-only
+    // folder) keeps its journal, which is still safe.
+    return step == SQLITE_DONE || Fail(step);
+}
+
+sqlite3_stmt* PracticeRecords::Prepare(const char* sql) {
+    sqlite3_stmt* s = nullptr;
+    const int code = sqlite3_prepare_v2(m_db, sql, -1, &s, nullptr);
+    if (code != SQLITE_OK) {
+        Fail(code);
+        return nullptr;
+    }
+    return s;
+}
+
+template <typename Change>
+bool PracticeRecords::Transaction(Change change) {
+    if (!Exec("BEGIN IMMEDIATE")) return false;
+    if (change() && Exec("COMMIT")) return true;
+    const Error error = m_error;
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_error = error;
+    return false;
+}
+
+bool PracticeRecords::Migrate() {
+    return Transaction([&] {
+        Statement s{Prepare("PRAGMA user_version")};
+        if (!s) return false;
+        const int step = sqlite3_step(s);
+        if (step != SQLITE_ROW) return Fail(step);
+        const int version = sqlite3_column_int(s, 0);
+        if (version > kSchemaVersion) {
+            m_error = {Failure::TooNew, "user_version " + std::to_string(version)};
+            return false;
+        }
+        for (int next = version; next < kSchemaVersion; ++next) {
+            if (sqlite3_exec(m_db, kSteps[next], nullptr, nullptr, nullptr) != SQLITE_OK) return Fail(sqlite3_errcode(m_db));
+        }
+        return version == kSchemaVersion ||
+               Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+    });
+}
+
+std::int64_t PracticeRecords::Begin(const std::string& child, int sheet, const std::string& title,
+                                    const std::vector<Problem>& problems, std::int64_t startedMs) {
+    std::int64_t id = 0;
+    Transaction([&] {
+        Statement s{Prepare("INSERT INTO sessions(child, sheet, title, problems, started_ms) VALUES(?,?,?,?,?)")};
+        if (!s) return false;
+        Bind(s, 1, child);
+        Bind(s, 2, sheet);
+        Bind(s, 3, title);
+        Bind(s, 4, JoinProblems(problems));
+        Bind(s, 5, startedMs);
+        const int step = sqlite3_step(s);
+        if (step != SQLITE_DONE) return Fail(step);
+        id = sqlite3_last_insert_rowid(m_db);
+        return true;
+    });
+    return id;
+}
+
+bool PracticeRecords::SaveAnswers(std::int64_t id, const std::vector<std::string>& answers, std::int64_t elapsedMs) {
+    if (!m_saveAnswers) {
+        m_saveAnswers = Prepare("UPDATE sessions SET answers=?, elapsed_ms=? WHERE id=? AND state=0");
+        if (!m_saveAnswers) return false;
+    }
+    // One statement is its own transaction.
+    sqlite3_reset(m_saveAnswers);
+    Bind(m_saveAnswers, 1, JoinAnswers(answers));
+    Bind(m_saveAnswers, 2, elapsedMs);
+    Bind(m_saveAnswers, 3, id);
+    const int step = sqlite3_step(m_saveAnswers);
+    sqlite3_reset(m_saveAnswers);
+    return step == SQLITE_DONE || Fail(step);
+}
+
+bool PracticeRecords::Update(const std::string& child, const Problem& problem, bool right, int day) {
+    MissedEntry entry{problem};
+    {
+        Statement s{Prepare("SELECT times_missed, right_days, last_right_day, retired FROM missed WHERE child=? AND problem=?")};
+        if (!s) return false;
+        Bind(s, 1, child);
+        Bind(s, 2, problem.text);
+        const int step = sqlite3_step(s);
+        if (step == SQLITE_ROW) {
+            entry.timesMissed = sqlite3_column_int(s, 0);
+            entry.rightDays = sqlite3_column_int(s, 1);
+            entry.lastRightDay = sqlite3_column_int(s, 2);
+            entry.retired = sqlite3_column_int(s, 3) != 0;
+        } else if (step != SQLITE_DONE) {
+            return Fail(step);
+        } else if (right) {
+            return true;  // right, and never missed: nothing to keep
+        }
+    }
+    if (right) practice::RecordRight(entry, day);
+    else practice::RecordMiss(entry);
+    Statement s{Prepare("INSERT OR REPLACE INTO missed(child, problem, value, times_missed, right_days, last_right_day,"
+                        " retired) VALUES(?,?,?,?,?,?,?)")};
+    if (!s) return false;
+    Bind(s, 1, child);
+    Bind(s, 2, problem.text);
+    Bind(s, 3, problem.value);
+    Bind(s, 4, entry.timesMissed);
+    Bind(s, 5, entry.rightDays);
+    Bind(s, 6, entry.lastRightDay);
+    Bind(s, 7, entry.retired ? 1 : 0);
+    const int step = sqlite3_step(s);
+    return step == SQLITE_DONE || Fail(step);
+}
+
+bool PracticeRecords::Finish(std::int64_t id, const practice::Session& session, std::int64_t finishedMs, int day) {
+    const practice::Result& result = session.result();
+    return Transaction([&] {
+        std::string child;
+        {
+            Statement s{Prepare("SELECT child FROM sessions WHERE id=?")};
+            if (!s) return false;
+            Bind(s, 1, id);
+            const int step = sqlite3_step(s);
+            if (step != SQLITE_ROW) return Fail(step == SQLITE_DONE ? SQLITE_NOTFOUND : step);
+            child = Text(s, 0);
+        }
+        Statement s{Prepare("UPDATE sessions SET answers=?, elapsed_ms=?, state=1, finished_ms=?, right_count=?,"
+                            " asked_count=? WHERE id=?")};
+        if (!s) return false;
+        Bind(s, 1, JoinAnswers(session.answers()));
+        Bind(s, 2, result.elapsedMs);
+        Bind(s, 3, finishedMs);
+        Bind(s, 4, result.right);
+        Bind(s, 5, result.asked);
+        Bind(s, 6, id);
+        const int step = sqlite3_step(s);
+        if (step != SQLITE_DONE) return Fail(step);
+        // A problem met twice on one sheet counts once, as missed if missed either time.
+        std::unordered_set<std::string> seen;
+        for (std::size_t i = 0; i < session.problems().size(); ++i) {
+            const Problem& problem = session.problems()[i];
+            if (!problem.Asked() || result.marks[i] == practice::Mark::Right) continue;
+            if (seen.insert(problem.text).second && !Update(child, problem, false, day)) return false;
+        }
+        for (std::size_t i = 0; i < session.problems().size(); ++i) {
+            const Problem& problem = session.problems()[i];
+            if (result.marks[i] != practice::Mark::Right || !seen.insert(problem.text).second) continue;
+            if (!Update(child, problem, true, day)) return false;
+        }
+        return true;
+    });
+}
+
+bool PracticeRecords::PutAside(std::int64_t id) {
+    return Transaction([&] {
+        Statement s{Prepare("UPDATE sessions SET state=2 WHERE id=? AND state=0")};
+        if (!s) return false;
+        Bind(s, 1, id);
+        const int step = sqlite3_step(s);
+        return step == SQLITE_DONE || Fail(step);
+    });
+}
+
+bool PracticeRecords::RecordDrilled(const std::string& child, const Problem& problem, int day) {
+    return Transaction([&] { return Update(child, problem, true, day); });
+}
+
+std::optional<PracticeRecords::StoredSession> PracticeRecords::Unfinished() {
+    Statement s{Prepare("SELECT id, child, sheet, title, problems, answers, started_ms, elapsed_ms FROM sessions"
+                        " WHERE state=0 ORDER BY started_ms DESC, id DESC LIMIT 1")};
+    if (!s || sqlite3_step(s) != SQLITE_ROW) return std::nullopt;
+    StoredSession session;
+    session.id = sqlite3_column_int64(s, 0);
+    session.child = Text(s, 1);
+    session.sheet = sqlite3_column_int(s, 2);
+    session.title = Text(s, 3);
+    session.problems = SplitProblems(Text(s, 4));
+    session.answers = SplitAnswers(Text(s, 5));
+    session.startedMs = sqlite3_column_int64(s, 6);
+    session.elapsedMs = sqlite3_column_int64(s, 7);
+    return session;
+}
+
+std::vector<std::string> PracticeRecords::Children() {
+    std::vector<std::string> children;
+    Statement s{Prepare("SELECT child FROM sessions GROUP BY child ORDER BY MAX(started_ms) DESC")};
+    while (s && sqlite3_step(s) == SQLITE_ROW) children.push_back(Text(s, 0));
+    return children;
+}
+
+std::vector<PracticeRecords::FinishedSession> PracticeRecords::Finished(const std::string& child) {
+    std::vector<FinishedSession> sessions;
+    Statement s{Prepare("SELECT id, sheet, finished_ms, elapsed_ms, right_count, asked_count FROM sessions"
+                        " WHERE child=? AND state=1 ORDER BY finished_ms, id")};
+    if (!s) return sessions;
+    Bind(s, 1, child);
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        sessions.push_back({sqlite3_column_int64(s, 0), sqlite3_column_int(s, 1), sqlite3_column_int64(s, 2),
+                            sqlite3_column_int64(s, 3), sqlite3_column_int(s, 4), sqlite3_column_int(s, 5)});
+    }
+    return sessions;
+}
+
+std::set<std::size_t> PracticeRecords::FinishedSheets(const std::string& child,
+                                                      const std::vector<std::vector<Problem>>& sheets) {
+    std::unordered_set<std::string> done;
+    Statement s{Prepare("SELECT DISTINCT problems FROM sessions WHERE child=? AND state=1")};
+    if (s) {
+        Bind(s, 1, child);
+        while (sqlite3_step(s) == SQLITE_ROW) done.insert(Text(s, 0));
+    }
+    std::set<std::size_t> finished;
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        if (done.count(JoinProblems(sheets[i]))) finished.insert(i);
+    }
+    return finished;
+}
+
+std::vector<MissedEntry> PracticeRecords::Entries(const char* sql, const std::string& child, int limit) {
+    std::vector<MissedEntry> entries;
+    Statement s{Prepare(sql)};
+    if (!s) return entries;
+    Bind(s, 1, child);
+    Bind(s, 2, limit);
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        entries.push_back({{Text(s, 0), sqlite3_column_int(s, 1)}, sqlite3_column_int(s, 2), sqlite3_column_int(s, 3),
+                           sqlite3_column_int(s, 4), sqlite3_column_int(s, 5) != 0});
+    }
+    return entries;
+}
+
+std::vector<MissedEntry> PracticeRecords::MissedList(const std::string& child) {
+    return Entries("SELECT problem, value, times_missed, right_days, last_right_day, retired FROM missed"
+                   " WHERE child=? AND retired=0 ORDER BY times_missed DESC, problem LIMIT ?",
+                   child, -1);
+}
+
+std::vector<MissedEntry> PracticeRecords::MostMissed(const std::string& child, int count) {
+    return Entries("SELECT problem, value, times_missed, right_days, last_right_day, retired FROM missed"
+                   " WHERE child=? ORDER BY times_missed DESC, problem LIMIT ?",
+                   child, count);
+}

@@ -1,0 +1,375 @@
+// Practice on screen through the real window: F6 from the main window, the start dialog, a
+// sheet typed with real keys, marked, drilled, and the progress window with its CSV.
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <set>
+
+#include "WindowFixture.h"
+#include "generator/BuildSheets.h"
+#include "sheets/PracticeSheets.h"
+#include "ui/ChineseTranslations.h"
+#include "ui/practice/AnswerGrid.h"
+#include "ui/practice/PracticeCommands.h"
+#include "ui/practice/PracticeStore.h"
+#include "ui/practice/PracticeWindow.h"
+#include "ui/practice/ProgressWindow.h"
+#include "ui/practice/StartDialog.h"
+
+namespace {
+
+struct TestClock : practice::Clock {
+    std::int64_t now = 1'765'000'000'000;  // an afternoon in December 2025
+    std::int64_t NowMs() const override { return now; }
+};
+
+template <class T>
+T* TopLevel() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<T*>(widget); found && found->isVisible()) return found;
+    }
+    return nullptr;
+}
+
+// How the test answers problem i of the sheet: most right, every tenth (from the fourth)
+// wrong, every tenth (from the eighth) left blank.
+enum class Plan { Right, Wrong, Blank };
+Plan PlanFor(int i) { return i % 10 == 3 ? Plan::Wrong : i % 10 == 7 ? Plan::Blank : Plan::Right; }
+
+}  // namespace
+
+class PracticeWindowTest : public QObject, public WindowFixture {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    TestClock m_clock;
+    QString m_records;
+    std::vector<PracticeSheet> m_sheets;
+    std::vector<QMessageBox::StandardButton> m_answers;  // to the questions, in turn
+    QStringList m_questions;
+
+    // Once the start dialog is up and has given its focus, `answer` deals with it.
+    void whenStartDialog(std::function<void(StartDialog*)> answer) {
+        auto* poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, [poll, answer] {
+            auto* dialog = qobject_cast<StartDialog*>(QApplication::activeModalWidget());
+            if (!dialog || !QApplication::focusWidget() || QApplication::focusWidget()->window() != dialog) return;
+            poll->deleteLater();
+            poll->stop();
+            answer(dialog);
+        });
+        poll->start(10);
+    }
+
+    // F6 in the main window; the start dialog is answered with `child` and Enter.
+    PracticeWindow* startPractice(const QString& child, int sheetDown = 0) {
+        bool focused = false;
+        whenStartDialog([&](StartDialog* dialog) {
+            auto* name = dialog->findChild<QComboBox*>(QStringLiteral("ChildName"));
+            focused = QApplication::focusWidget() == name || QApplication::focusWidget() == name->lineEdit();
+            name->lineEdit()->selectAll();
+            // Chinese arrives as key events carrying their text, as from an input method.
+            for (const QChar c : child) {
+                QTest::sendKeyEvent(QTest::Click, name->lineEdit(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+            }
+            auto* sheet = dialog->findChild<QComboBox*>(QStringLiteral("SheetChoice"));
+            sheet->setCurrentIndex(sheet->currentIndex() + sheetDown);
+            QTest::keyClick(name->lineEdit(), Qt::Key_Return);
+        });
+        pressF6();
+        if (!focused) qWarning("the name field did not have the focus");
+        return focused ? activePracticeWindow() : nullptr;
+    }
+
+    static PracticeWindow* activePracticeWindow() {
+        PracticeWindow* window = TopLevel<PracticeWindow>();
+        if (!window) return nullptr;
+        window->activateWindow();
+        return QTest::qWaitFor([&] { return window->isActiveWindow(); }) ? window : nullptr;
+    }
+
+    // F6 in the main window, as the user presses it there.
+    void pressF6() {
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(form.get(), Qt::Key_F6);
+    }
+
+    static QLineEdit* field(PracticeWindow* window, int i) {
+        return window->findChild<QLineEdit*>(QStringLiteral("Answer_%1").arg(i + 1));
+    }
+
+    void grab(QWidget* window, const char* name) {
+        window->grab().save(QStringLiteral(PELLARIN_BUILD_DIR "/%1.png").arg(QLatin1String(name)));
+    }
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(InstallChineseTranslations());
+        QVERIFY(m_dir.isValid());
+        PracticeCommands::SetClockForTests(&m_clock);
+        PracticeCommands::SetDrillSeedForTests(20261209);
+        MessageBox::SetAnswerHookForTests([this](const MessageBox::Shown& shown) {
+            m_questions << shown.text;
+            if (m_answers.empty()) return QMessageBox::Cancel;
+            const auto answer = m_answers.front();
+            m_answers.erase(m_answers.begin());
+            return answer;
+        });
+    }
+    void init() {
+        m_records = m_dir.filePath(QStringLiteral("%1/practice.sqlite").arg(QTest::currentTestFunction()));
+        PracticeStore::SetPathForTests(m_records);
+        m_answers.clear();
+        m_questions.clear();
+        open();
+        const auto run = pellarin::BuildSheets(99, 2, u"难");
+        text2()->setText(QString::fromStdU16String(run.outputText));
+        m_sheets = PracticeSheetsOf(text2()->text());
+        QCOMPARE(m_sheets.size(), 2u);
+    }
+    void cleanup() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<PracticeWindow*>(widget) || qobject_cast<ProgressWindow*>(widget)) delete widget;
+        }
+        close();
+    }
+
+    void anEmptyBoxSaysWhatToDoFirst() {
+        text2()->setText(QString());
+        pressF6();
+        QCOMPARE(boxes.size(), 1u);
+        QVERIFY(boxes[0].text.contains(QStringLiteral("开始出题")));
+        QVERIFY(!TopLevel<PracticeWindow>());
+    }
+
+    void aWholeSessionIsTypedMarkedAndDrilled() {
+        PracticeWindow* window = startPractice(QStringLiteral("王小明"));
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->resize(1200, 800);  // as on a parent's laptop; the test screen is smaller
+        const auto& problems = m_sheets[0].problems;
+        QCOMPARE(QApplication::focusWidget(), field(window, 0));
+        auto* time = window->findChild<QLabel*>(QStringLiteral("PracticeTime"));
+        QCOMPARE(time->text(), QStringLiteral("用时：0 秒"));
+
+        // The clock starts at the first key, not when the window opens.
+        m_clock.now += 30'000;
+        const std::int64_t firstKey = m_clock.now;
+        std::set<std::string> missed;
+        for (int i = 0; i < 100; ++i) {
+            const Plan plan = PlanFor(i);
+            if (plan == Plan::Wrong) QTest::keyClicks(QApplication::focusWidget(), QString::number(problems[i].value + 1));
+            if (plan == Plan::Right) QTest::keyClicks(QApplication::focusWidget(), QString::number(problems[i].value));
+            if (plan != Plan::Right) missed.insert(problems[i].text);
+            // Enter and Tab both move on.
+            QTest::keyClick(QApplication::focusWidget(), i % 2 ? Qt::Key_Tab : Qt::Key_Return);
+            if (i == 49) {
+                m_clock.now = firstKey + 95'000;
+                QTest::qWait(1100);  // the shown time follows the clock
+                QCOMPARE(time->text(), QStringLiteral("用时：1 分 35 秒"));
+                grab(window, "pellarin-practice-session");
+            }
+        }
+        // A fourth digit is refused; Backspace corrects; the arrows move between fields.
+        field(window, 0)->setFocus();
+        QTest::keyClicks(field(window, 0), QStringLiteral("9"));
+        QCOMPARE(field(window, 0)->text().size(), QString::number(problems[0].value).size() + 1 > 3 ? 3 : QString::number(problems[0].value).size() + 1);
+        QTest::keyClick(field(window, 0), Qt::Key_Backspace);
+        QCOMPARE(field(window, 0)->text(), QString::number(problems[0].value));
+        QTest::keyClick(field(window, 0), Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), field(window, 5));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        QCOMPARE(QApplication::focusWidget(), field(window, 6));
+
+        m_clock.now = firstKey + 250'000;
+        m_answers = {QMessageBox::Yes};  // 10 left blank: hand in all the same
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(m_questions.size(), 1);
+        QVERIFY(m_questions[0].contains(QStringLiteral("10 道题没有填")));
+        QVERIFY(window->session().finished());
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("PracticeResult"))->text(),
+                 QStringLiteral("得分：80/100　　用时：4 分 10 秒　　每分钟答对 19.2 题"));
+        for (int i = 0; i < 100; ++i) {
+            const QString style = field(window, i)->styleSheet();
+            const auto* correction = window->findChild<QLabel*>(QStringLiteral("Correction_%1").arg(i + 1));
+            if (PlanFor(i) == Plan::Right) {
+                QVERIFY2(style.contains(QStringLiteral("#1b6e20")), qPrintable(style));
+                QVERIFY(correction->text().isEmpty());
+            } else {
+                QVERIFY2(style.contains(QStringLiteral("#b3261e")), qPrintable(style));
+                QCOMPARE(correction->text(), QString::number(problems[i].value));
+            }
+            QVERIFY(field(window, i)->isReadOnly());
+        }
+        grab(window, "pellarin-practice-marked");
+
+        // The drill: exactly the missed problems come back, each after three known ones,
+        // until each has been answered right twice in a row. The first one is answered
+        // wrong once, and has to come back twice more.
+        auto* drillButton = window->findChild<QPushButton*>(QStringLiteral("StartDrill"));
+        QVERIFY(drillButton->isEnabled());
+        QTest::mouseClick(drillButton, Qt::LeftButton);
+        auto* problem = window->findChild<QLabel*>(QStringLiteral("DrillProblem"));
+        auto* answer = window->findChild<QLineEdit*>(QStringLiteral("DrillAnswer"));
+        std::map<std::string, int> value;
+        for (const auto& p : problems) value[p.text] = p.value;
+        std::vector<std::string> asked;
+        bool slipped = false;
+        for (int step = 0; step < 400 && answer->isVisible(); ++step) {
+            const std::string text = problem->text().toStdString();
+            QVERIFY2(value.count(text), text.c_str());
+            asked.push_back(text);
+            const bool wrongOnce = !slipped && missed.count(text);
+            slipped |= wrongOnce;
+            QCOMPARE(QApplication::focusWidget(), answer);
+            QTest::keyClicks(answer, QString::number(value[text] + (wrongOnce ? 1 : 0)));
+            if (asked.size() == 5) grab(window, "pellarin-practice-drill");
+            QTest::keyClick(answer, Qt::Key_Return);
+        }
+        QVERIFY(!answer->isVisible());
+        QCOMPARE(problem->text(), QStringLiteral("错题都练会了！"));
+        std::set<std::string> drilled;
+        for (std::size_t i = 0; i < asked.size(); ++i) {
+            if (!missed.count(asked[i])) continue;
+            drilled.insert(asked[i]);
+            // Three known ones between two missed ones (none before the first).
+            if (!drilled.empty() && i >= 4 && drilled.size() > 1) {
+                for (std::size_t k = i - 3; k < i; ++k) QVERIFY(!missed.count(asked[k]));
+            }
+        }
+        QCOMPARE(drilled, missed);
+        std::map<std::string, int> times;
+        for (const auto& text : asked) ++times[text];
+        for (const auto& text : missed) QCOMPARE(times[text], text == asked[0] ? 3 : 2);
+
+        // The progress window: the session, the most missed, the CSV.
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("ShowProgress")), Qt::LeftButton);
+        auto* progress = TopLevel<ProgressWindow>();
+        QVERIFY(progress);
+        QVERIFY(QTest::qWaitForWindowExposed(progress));
+        auto* table = progress->findChild<QTableWidget*>(QStringLiteral("ProgressSessions"));
+        QCOMPARE(table->rowCount(), 1);
+        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("第 1 份"));
+        QCOMPARE(table->item(0, 2)->text(), QStringLiteral("80/100"));
+        QCOMPARE(table->item(0, 3)->text(), QStringLiteral("4:10"));
+        QCOMPARE(table->item(0, 4)->text(), QStringLiteral("19.2"));
+        auto* mostMissed = progress->findChild<QListWidget*>(QStringLiteral("MostMissed"));
+        QCOMPARE(mostMissed->count(), 10);
+        QVERIFY(missed.count(mostMissed->item(0)->text().section(QStringLiteral("="), 0, 0).toStdString() + "="));
+        grab(progress, "pellarin-practice-progress");
+
+        const QString csv = m_dir.filePath(QStringLiteral("练习记录.csv"));
+        ProgressWindow::SetFileChooserForTests([&](QWidget*, const QString&) { return csv; });
+        QTest::mouseClick(progress->findChild<QPushButton*>(QStringLiteral("ExportCsv")), Qt::LeftButton);
+        ProgressWindow::SetFileChooserForTests(nullptr);
+        QVERIFY2(boxes.back().text.contains(QDir::toNativeSeparators(csv)), qPrintable(boxes.back().text));
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith("\xEF\xBB\xBF"));
+#ifndef Q_OS_WIN
+        // As a spreadsheet reads it: Python's csv module, one row per session.
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("import csv, sys\n"
+                                     "rows = list(csv.DictReader(open(sys.argv[1], encoding='utf-8-sig', newline='')))\n"
+                                     "print(len(rows), rows[0]['姓名'], rows[0]['试卷'], rows[0]['得对'], rows[0]['用时（秒）'])"),
+                      csv});
+        QVERIFY(python.waitForFinished());
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).trimmed(), QStringLiteral("1 王小明 1 80 250"));
+#endif
+    }
+
+    void aKeptSessionComesBackWithItsAnswersAndTime() {
+        PracticeWindow* window = startPractice(QStringLiteral("李小红"), 1);
+        QVERIFY(window);
+        const auto& problems = m_sheets[1].problems;
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClicks(QApplication::focusWidget(), QString::number(problems[i].value));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        m_clock.now += 42'000;
+        m_answers = {QMessageBox::Yes};  // keep it
+        window->close();
+        QTRY_VERIFY(!TopLevel<PracticeWindow>());
+
+        // Next time: offered first, with its answers and its 42 seconds.
+        m_answers = {QMessageBox::Yes};
+        pressF6();
+        QVERIFY2(m_questions.last().contains(QStringLiteral("李小红 做第 2 份试卷时还没有交卷（已经答了 5 道题）")),
+                 qPrintable(m_questions.last()));
+        window = activePracticeWindow();
+        QVERIFY(window);
+        for (int i = 0; i < 5; ++i) QCOMPARE(field(window, i)->text(), QString::number(problems[i].value));
+        QCOMPARE(QApplication::focusWidget(), field(window, 5));
+        QCOMPARE(window->session().ElapsedMs(m_clock.now), 42'000);
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("PracticeTime"))->text(), QStringLiteral("用时：42 秒"));
+
+        // Hidden time is still kept.
+        window->findChild<QCheckBox*>(QStringLiteral("ShowTime"))->setChecked(false);
+        QVERIFY(window->findChild<QLabel*>(QStringLiteral("PracticeTime"))->isHidden());
+        QTest::keyClicks(QApplication::focusWidget(), QString::number(problems[5].value));
+        m_clock.now += 18'000;
+        m_answers = {QMessageBox::Yes};
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("HandIn")), Qt::LeftButton);
+        QVERIFY(window->session().finished());
+        QCOMPARE(window->session().result().right, 6);
+        QCOMPARE(window->session().result().elapsedMs, 60'000);
+        window->findChild<QCheckBox*>(QStringLiteral("ShowTime"))->setChecked(true);
+        window->close();
+
+        // Handed in: not offered again, and the sheet counts as done for this child.
+        m_answers = {};
+        bool checked = false;
+        whenStartDialog([&](StartDialog* dialog) {
+            auto* name = dialog->findChild<QComboBox*>(QStringLiteral("ChildName"));
+            auto* sheet = dialog->findChild<QComboBox*>(QStringLiteral("SheetChoice"));
+            QCOMPARE(name->currentText(), QStringLiteral("李小红"));  // the names used before
+            QCOMPARE(sheet->itemText(1), QStringLiteral("第 2 份（做过）"));
+            QCOMPARE(sheet->currentIndex(), 0);
+            checked = true;
+            dialog->reject();
+        });
+        pressF6();
+        QVERIFY(checked);
+        QCOMPARE(m_questions.size(), 3);  // keep, continue, hand in with blanks: no offer this time
+    }
+
+    void anUnusableRecordsFileIsNamedAndLeftAlone() {
+        // Not a database: practice goes on without saving, and the file keeps every byte.
+        QDir().mkpath(QFileInfo(m_records).absolutePath());
+        QFile garbage(m_records);
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        const QByteArray bytes = QByteArray("这不是数据库 ").repeated(300);
+        garbage.write(bytes);
+        garbage.close();
+        PracticeWindow* window = startPractice(QStringLiteral("王小明"));
+        QVERIFY(window);
+        QCOMPARE(boxes.size(), 1u);
+        QVERIFY2(boxes[0].text.contains(QDir::toNativeSeparators(m_records)), qPrintable(boxes[0].text));
+        QVERIFY(boxes[0].text.contains(QStringLiteral("已损坏")));
+        auto* notSaving = window->findChild<QLabel*>(QStringLiteral("NotSaving"));
+        QVERIFY(notSaving->isVisibleTo(window));
+        QVERIFY(notSaving->text().contains(QDir::toNativeSeparators(m_records)));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
+        m_answers = {QMessageBox::Yes};
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(window->session().finished());
+        QFile after(m_records);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), bytes);
+    }
+};
+
+QTEST_MAIN(PracticeWindowTest)
+#include "PracticeWindowTest.moc"

@@ -1,0 +1,131 @@
+#include "PracticeCommands.h"
+
+#include <QAction>
+#include <QShortcut>
+#include <memory>
+#include <random>
+
+#include "PracticeStore.h"
+#include "PracticeWindow.h"
+#include "ProgressWindow.h"
+#include "StartDialog.h"
+#include "practice/Clock.h"
+#include "sheets/PracticeSheets.h"
+#include "ui/MessageBox.h"
+#include "ui/OutputBox.h"
+
+namespace {
+
+const practice::Clock*& ClockForTests() {
+    static const practice::Clock* clock = nullptr;
+    return clock;
+}
+
+std::uint32_t& SeedForTests() {
+    static std::uint32_t seed = 0;
+    return seed;
+}
+
+const practice::Clock& TheClock() {
+    static const practice::SystemClock system;
+    return ClockForTests() ? *ClockForTests() : system;
+}
+
+std::uint32_t DrillSeed() { return SeedForTests() ? SeedForTests() : std::random_device{}(); }
+
+const QString kTitle = QStringLiteral("在屏幕上练习");
+
+}  // namespace
+
+void PracticeCommands::SetClockForTests(const practice::Clock* clock) { ClockForTests() = clock; }
+void PracticeCommands::SetDrillSeedForTests(std::uint32_t seed) { SeedForTests() = seed; }
+
+PracticeCommands::PracticeCommands(QWidget* window, OutputBox* output)
+    : QObject(window), m_window(window), m_output(output) {
+    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F6), window);
+    connect(shortcut, &QShortcut::activated, this, &PracticeCommands::Start);
+    auto* start = new QAction(QStringLiteral("在屏幕上练习…\tF6"), this);
+    start->setObjectName(QStringLiteral("PracticeOnScreen"));
+    connect(start, &QAction::triggered, this, &PracticeCommands::Start);
+    auto* progress = new QAction(QStringLiteral("练习记录…"), this);
+    progress->setObjectName(QStringLiteral("PracticeProgress"));
+    connect(progress, &QAction::triggered, this, [this] { ShowProgress(); });
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    m_output->addMenuActions({separator, start, progress});
+    m_output->setToolTip(m_output->toolTip() + QStringLiteral("；在屏幕上练习（F6）"));
+}
+
+void PracticeCommands::Start() {
+    auto store = std::make_shared<PracticeStore>();
+    store->ReportOpening(m_window);
+    const practice::Clock& clock = TheClock();
+    auto open = [&](PracticeSetup setup) {
+        auto* window = new PracticeWindow(std::move(setup), store, clock, DrillSeed(), m_window);
+        connect(window, &PracticeWindow::progressRequested, this, &PracticeCommands::ShowProgress);
+        window->show();
+        window->activateWindow();
+    };
+
+    PracticeRecords* records = store->records();
+    if (records) {
+        if (auto kept = records->Unfinished()) {
+            int answered = 0;
+            for (const auto& answer : kept->answers) answered += !answer.empty();
+            const auto answer = MessageBox::Question(
+                m_window, kTitle,
+                QStringLiteral("%1 做第 %2 份试卷时还没有交卷（已经答了 %3 道题）。现在接着做吗？\r\n"
+                               "选“否”，就放下那一次，开始新的练习。")
+                    .arg(QString::fromStdString(kept->child))
+                    .arg(kept->sheet)
+                    .arg(answered),
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+            if (answer == QMessageBox::Cancel) return;
+            if (answer == QMessageBox::Yes) {
+                open({QString::fromStdString(kept->child), kept->sheet, QString::fromStdString(kept->title),
+                      std::move(kept->problems), kept->id, std::move(kept->answers), kept->elapsedMs});
+                return;
+            }
+            store->Check(records->PutAside(kept->id), m_window);
+            records = store->records();
+        }
+    }
+
+    const std::vector<PracticeSheet> sheets = PracticeSheetsOf(m_output->text());
+    if (sheets.empty()) {
+        MessageBox::Information(
+            m_window, kTitle,
+            m_output->text().trimmed().isEmpty()
+                ? QStringLiteral("输出框里还没有题目，没有可以练习的试卷。\r\n请先点击“开始出题”，出题后再按 F6 在屏幕上练习。")
+                : QStringLiteral("输出框里没有完整的试卷（标题、表头、16 行两数题和 5 行三数题）可以练习。\r\n"
+                                 "请点击“开始出题”重新出题，再按 F6 在屏幕上练习。"));
+        return;
+    }
+    QStringList children;
+    if (records) {
+        for (const auto& name : records->Children()) children << QString::fromStdString(name);
+    }
+    QList<int> numbers;
+    std::vector<std::vector<practice::Problem>> problems;
+    for (const auto& sheet : sheets) {
+        numbers << sheet.number;
+        problems.push_back(sheet.problems);
+    }
+    StartDialog dialog(children, numbers,
+                       [&](const QString& child) {
+                           return store->records() ? store->records()->FinishedSheets(child.toStdString(), problems)
+                                                   : std::set<std::size_t>{};
+                       },
+                       m_window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const PracticeSheet& sheet = sheets[static_cast<std::size_t>(dialog.sheetIndex())];
+    open({dialog.child(), sheet.number, sheet.title, sheet.problems, 0, {}, 0});
+}
+
+void PracticeCommands::ShowProgress(const QString& child) {
+    auto store = std::make_shared<PracticeStore>();
+    store->ReportOpening(m_window);
+    auto* window = new ProgressWindow(std::move(store), child, m_window);
+    window->show();
+    window->activateWindow();
+}

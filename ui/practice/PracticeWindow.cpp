@@ -1,0 +1,310 @@
+#include "PracticeWindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <set>
+
+#include "AnswerGrid.h"
+#include "DrillPanel.h"
+#include "PracticeStore.h"
+#include "ui/MessageBox.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("在屏幕上练习");
+// The grid's type is at least this size, and grows with the window.
+constexpr double kSmallestPoint = 14.0;
+
+QString Duration(std::int64_t ms) {
+    const std::int64_t seconds = ms / 1000;
+    return seconds >= 60 ? QStringLiteral("%1 分 %2 秒").arg(seconds / 60).arg(seconds % 60)
+                         : QStringLiteral("%1 秒").arg(seconds);
+}
+
+}  // namespace
+
+PracticeWindow::PracticeWindow(PracticeSetup setup, std::shared_ptr<PracticeStore> store, const practice::Clock& clock,
+                               std::uint32_t drillSeed, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      m_setup(std::move(setup)),
+      m_store(std::move(store)),
+      m_clock(clock),
+      m_drillSeed(drillSeed),
+      m_session(m_setup.problems),
+      m_sessionId(m_setup.storedId) {
+    setObjectName(QStringLiteral("PracticeWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("%1 · %2 · 第 %3 份").arg(kTitle, m_setup.child).arg(m_setup.sheet));
+    if (m_sessionId) m_session.Restore(m_setup.answers, m_setup.elapsedMs);
+
+    auto* title = new QLabel(m_setup.title, this);
+    title->setObjectName(QStringLiteral("PracticeTitle"));
+    QFont titleFont = title->font();
+    titleFont.setPointSizeF(kSmallestPoint + 4);
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+    auto* who = new QLabel(QStringLiteral("姓名：%1　　第 %2 份").arg(m_setup.child.toHtmlEscaped()).arg(m_setup.sheet), this);
+    m_time = new QLabel(this);
+    m_time->setObjectName(QStringLiteral("PracticeTime"));
+    m_showTime = new QCheckBox(QStringLiteral("显示用时"), this);
+    m_showTime->setObjectName(QStringLiteral("ShowTime"));
+    m_showTime->setToolTip(QStringLiteral("不显示时也照样计时，交卷后会显示"));
+    m_showTime->setFocusPolicy(Qt::ClickFocus);
+    m_showTime->setChecked(QSettings().value(QStringLiteral("practice/showTime"), true).toBool());
+    m_notSaving = new QLabel(this);
+    m_notSaving->setObjectName(QStringLiteral("NotSaving"));
+    m_notSaving->setWordWrap(true);
+    m_notSaving->setStyleSheet(QStringLiteral("color: #b3261e;"));
+
+    m_grid = new AnswerGrid(m_setup.problems, this);
+    QFont gridFont = m_grid->font();
+    gridFont.setPointSizeF(kSmallestPoint);
+    m_grid->setFont(gridFont);
+    m_grid->SetAnswers(m_session.answers());
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidget(m_grid);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    m_drillPanel = new DrillPanel(this);
+    m_pages = new QStackedWidget(this);
+    m_pages->addWidget(scroll);
+    m_pages->addWidget(m_drillPanel);
+
+    m_handIn = new QPushButton(QStringLiteral("交卷"), this);
+    m_handIn->setObjectName(QStringLiteral("HandIn"));
+    m_handIn->setToolTip(QStringLiteral("交卷 (Ctrl+Enter)"));
+    m_handIn->setFocusPolicy(Qt::ClickFocus);
+    m_result = new QLabel(this);
+    m_result->setWordWrap(true);
+    m_result->setObjectName(QStringLiteral("PracticeResult"));
+    QFont resultFont = m_result->font();
+    resultFont.setPointSizeF(kSmallestPoint);
+    resultFont.setBold(true);
+    m_result->setFont(resultFont);
+    m_drillButton = new QPushButton(QStringLiteral("错题重练"), this);
+    m_drillButton->setObjectName(QStringLiteral("StartDrill"));
+    m_drillButton->setEnabled(false);
+    auto* progress = new QPushButton(QStringLiteral("练习记录"), this);
+    progress->setObjectName(QStringLiteral("ShowProgress"));
+    progress->setFocusPolicy(Qt::ClickFocus);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(who);
+    top->addStretch(1);
+    top->addWidget(m_time);
+    top->addWidget(m_showTime);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_handIn);
+    bottom->addStretch(1);
+    bottom->addWidget(m_drillButton);
+    bottom->addWidget(progress);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(title, 0, Qt::AlignHCenter);
+    layout->addLayout(top);
+    layout->addWidget(m_notSaving);
+    layout->addWidget(m_pages, 1);
+    layout->addWidget(m_result);
+    layout->addLayout(bottom);
+
+    m_ticker = new QTimer(this);
+    m_ticker->setInterval(1000);
+    connect(m_ticker, &QTimer::timeout, this, &PracticeWindow::ShowTime);
+    connect(m_showTime, &QCheckBox::toggled, this, [this](bool shown) {
+        QSettings().setValue(QStringLiteral("practice/showTime"), shown);
+        ShowTime();
+    });
+    connect(m_grid, &AnswerGrid::answerEdited, this, &PracticeWindow::OnAnswerEdited);
+    connect(m_grid, &AnswerGrid::handInRequested, this, &PracticeWindow::HandIn);
+    connect(m_handIn, &QPushButton::clicked, this, &PracticeWindow::HandIn);
+    for (auto key : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, &PracticeWindow::HandIn);
+    }
+    connect(m_drillButton, &QPushButton::clicked, this, &PracticeWindow::StartDrill);
+    connect(progress, &QPushButton::clicked, this, [this] { emit progressRequested(m_setup.child); });
+    connect(m_drillPanel, &DrillPanel::backRequested, this, [this] { m_pages->setCurrentIndex(0); });
+
+    ShowTime();
+    ShowNotSaving();
+    // Big enough for the whole sheet at the smallest type, where the screen has the room.
+    m_gridWidthAtSmallest = m_grid->sizeHint().width();
+    QSize size = sizeHint();
+    size.setWidth(std::max(size.width(), m_gridWidthAtSmallest + scroll->verticalScrollBar()->sizeHint().width() + 48));
+    size.setHeight(std::max(size.height(), m_grid->sizeHint().height() + 160));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        size = size.boundedTo(screen->availableGeometry().size() * 0.92);
+    }
+    resize(size);
+    m_grid->FocusFirstOpen();
+}
+
+PracticeWindow::~PracticeWindow() = default;
+
+void PracticeWindow::ShowNotSaving() {
+    m_notSaving->setText(m_store->notSaving());
+    m_notSaving->setVisible(!m_store->notSaving().isEmpty());
+}
+
+void PracticeWindow::ShowTime() {
+    const std::int64_t elapsed = m_session.finished() ? m_session.result().elapsedMs : m_session.ElapsedMs(m_clock.NowMs());
+    m_time->setText(QStringLiteral("用时：") + Duration(elapsed));
+    m_time->setVisible(m_showTime->isChecked() || m_session.finished());
+}
+
+void PracticeWindow::OnAnswerEdited(int index, const QString& text) {
+    const bool wasStarted = m_session.started();
+    if (!m_session.SetAnswer(static_cast<std::size_t>(index), text.toStdString(), m_clock.NowMs())) return;
+    if (!wasStarted || !m_ticker->isActive()) {
+        m_ticker->start();
+        ShowTime();
+    }
+    // Written once the key has been handled: a burst of keys is one write.
+    if (!m_savePending) {
+        m_savePending = true;
+        QTimer::singleShot(0, this, &PracticeWindow::SaveAnswers);
+    }
+}
+
+void PracticeWindow::SaveAnswers() {
+    m_savePending = false;
+    PracticeRecords* records = m_store->records();
+    if (!records || m_session.finished()) return;
+    if (!m_sessionId) {
+        m_sessionId = records->Begin(m_setup.child.toStdString(), m_setup.sheet, m_setup.title.toStdString(),
+                                     m_setup.problems, m_clock.NowMs());
+        if (!m_store->Check(m_sessionId != 0, this)) return ShowNotSaving();
+    }
+    if (!m_store->Check(records->SaveAnswers(m_sessionId, m_session.answers(), m_session.ElapsedMs(m_clock.NowMs())), this)) {
+        ShowNotSaving();
+    }
+}
+
+void PracticeWindow::HandIn() {
+    if (m_session.finished()) return;
+    int blank = 0;
+    for (std::size_t i = 0; i < m_session.problems().size(); ++i) {
+        blank += m_session.problems()[i].Asked() && m_session.answers()[i].empty();
+    }
+    if (blank > 0 && MessageBox::Question(this, QStringLiteral("交卷"),
+                                          QStringLiteral("还有 %1 道题没有填，没填的算错。确定交卷吗？").arg(blank),
+                                          QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    if (m_savePending) SaveAnswers();
+    const std::int64_t now = m_clock.NowMs();
+    const practice::Result& result = m_session.HandIn(now);
+    m_ticker->stop();
+    m_grid->ShowMarks(result);
+    m_handIn->setEnabled(false);
+    m_result->setText(QStringLiteral("得分：%1/%2　　用时：%3　　每分钟答对 %4 题")
+                          .arg(result.right)
+                          .arg(result.asked)
+                          .arg(Duration(result.elapsedMs))
+                          .arg(result.RatePerMinute(), 0, 'f', 1));
+    ShowTime();
+    if (PracticeRecords* records = m_store->records()) {
+        if (!m_sessionId) {
+            m_sessionId = records->Begin(m_setup.child.toStdString(), m_setup.sheet, m_setup.title.toStdString(),
+                                         m_setup.problems, now);
+            m_store->Check(m_sessionId != 0, this);
+        }
+        if (m_store->records()) m_store->Check(records->Finish(m_sessionId, m_session, now, m_clock.Today()), this);
+        ShowNotSaving();
+    }
+    // The drill takes this sheet's misses and whatever is still on the child's list.
+    const bool anyMissed = result.right < result.asked ||
+                           (m_store->records() && !m_store->records()->MissedList(m_setup.child.toStdString()).empty());
+    m_drillButton->setEnabled(anyMissed);
+    if (anyMissed) m_drillButton->setFocus();
+}
+
+void PracticeWindow::StartDrill() {
+    const practice::Result& result = m_session.result();
+    std::vector<practice::Problem> missed, known;
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < m_session.problems().size(); ++i) {
+        const practice::Problem& problem = m_session.problems()[i];
+        if (problem.Asked() && result.marks[i] != practice::Mark::Right && seen.insert(problem.text).second) {
+            missed.push_back(problem);
+        }
+    }
+    for (std::size_t i = 0; i < m_session.problems().size(); ++i) {
+        const practice::Problem& problem = m_session.problems()[i];
+        if (result.marks[i] == practice::Mark::Right && seen.insert(problem.text).second) known.push_back(problem);
+    }
+    // Problems missed in earlier sessions come back after this sheet's own; those this sheet
+    // asked and the child got right count already.
+    std::set<std::string> carried;
+    if (PracticeRecords* records = m_store->records()) {
+        for (const auto& entry : records->MissedList(m_setup.child.toStdString())) {
+            if (seen.insert(entry.problem.text).second) {
+                missed.push_back(entry.problem);
+                carried.insert(entry.problem.text);
+            }
+        }
+    }
+    auto drill = std::make_unique<practice::Drill>(std::move(missed), std::move(known), m_drillSeed++);
+    m_drillPanel->Start(std::move(drill), [this, carried](const practice::Problem& problem) {
+        if (!carried.count(problem.text)) return;
+        if (PracticeRecords* records = m_store->records()) {
+            m_store->Check(records->RecordDrilled(m_setup.child.toStdString(), problem, m_clock.Today()), this);
+            ShowNotSaving();
+        }
+    });
+    m_pages->setCurrentIndex(1);
+}
+
+void PracticeWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    QFont font = m_grid->font();
+    // The sheet fills the width it is given, never below the smallest type.
+    const int room = m_pages->width() - 24;
+    const double point = std::max(kSmallestPoint, kSmallestPoint * room / std::max(1, m_gridWidthAtSmallest));
+    if (std::abs(font.pointSizeF() - point) > 0.25) {
+        font.setPointSizeF(point);
+        m_grid->setFont(font);
+    }
+}
+
+void PracticeWindow::closeEvent(QCloseEvent* event) {
+    if (m_session.finished() || !m_session.started()) {
+        event->accept();
+        return;
+    }
+    if (m_savePending) SaveAnswers();
+    PracticeRecords* records = m_store->records();
+    if (!records) {
+        const auto answer = MessageBox::Question(this, kTitle,
+                                                 QStringLiteral("还没有交卷。练习记录无法保存，现在关闭，这次的答案就没有了。确定关闭吗？"),
+                                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer == QMessageBox::Yes) event->accept();
+        else event->ignore();
+        return;
+    }
+    const auto answer = MessageBox::Question(this, kTitle,
+                                             QStringLiteral("还没有交卷。保留这次练习，下次接着做吗？\r\n"
+                                                            "选“是”，下次按 F6 时可以接着做；选“否”，这次的答案不再提起。"),
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::Cancel) {
+        event->ignore();
+        return;
+    }
+    m_session.Pause(m_clock.NowMs());
+    if (m_sessionId) {
+        m_store->Check(records->SaveAnswers(m_sessionId, m_session.answers(), m_session.ElapsedMs(m_clock.NowMs())), this);
+        if (answer == QMessageBox::No && m_store->records()) m_store->Check(records->PutAside(m_sessionId), this);
+    }
+    event->accept();
+}

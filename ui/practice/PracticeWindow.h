@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "practice/Clock.h"
+#include "practice/Session.h"
+
+class AnswerGrid;
+class DrillPanel;
+class PracticeStore;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+class QTimer;
+
+// What a practice window opens on: a sheet of the box for a child, or a session kept from
+// before with its answers and time.
+struct PracticeSetup {
+    QString child;
+    int sheet = 0;
+    QString title;
+    std::vector<practice::Problem> problems;
+    std::int64_t storedId = 0;
+    std::vector<std::string> answers;
+    std::int64_t elapsedMs = 0;
+};
+
+// One child's sheet on screen: answered field by field with the time running from the first
+// keystroke, handed in with "交卷" (Ctrl+Enter) and marked at once, then the missed problems
+// drilled. Every answer is written to the records as it is typed, so a crash loses nothing.
+class PracticeWindow : public QWidget {
+    Q_OBJECT
+public:
+    PracticeWindow(PracticeSetup setup, std::shared_ptr<PracticeStore> store, const practice::Clock& clock,
+                   std::uint32_t drillSeed, QWidget* parent);
+    ~PracticeWindow() override;
+
+    const practice::Session& session() const { return m_session; }
+    AnswerGrid* grid() const { return m_grid; }
+
+signals:
+    void progressRequested(const QString& child);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void OnAnswerEdited(int index, const QString& text);
+    void SaveAnswers();
+    void HandIn();
+    void StartDrill();
+    void ShowTime();
+    void ShowNotSaving();
+
+    PracticeSetup m_setup;
+    std::shared_ptr<PracticeStore> m_store;
+    const practice::Clock& m_clock;
+    std::uint32_t m_drillSeed;
+    practice::Session m_session;
+    std::int64_t m_sessionId = 0;
+    bool m_savePending = false;
+    int m_gridWidthAtSmallest = 0;
+
+    AnswerGrid* m_grid;
+    DrillPanel* m_drillPanel;
+    QStackedWidget* m_pages;
+    QLabel* m_time;
+    QCheckBox* m_showTime;
+    QLabel* m_notSaving;
+    QLabel* m_result;
+    QPushButton* m_handIn;
+    QPushButton* m_drillButton;
+    QTimer* m_ticker;
+};

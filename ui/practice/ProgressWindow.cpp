@@ -1,0 +1,182 @@
+#include "ProgressWindow.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "PracticeStore.h"
+#include "ProgressChart.h"
+#include "ui/MessageBox.h"
+
+namespace {
+
+QString AskForFile(QWidget* parent, const QString& suggested) {
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("导出练习记录"), suggested,
+                                        QStringLiteral("CSV 文件 (*.csv)"));
+}
+
+ProgressWindow::ChooseFile& FileChooser() {
+    static ProgressWindow::ChooseFile chooser = &AskForFile;
+    return chooser;
+}
+
+QString Date(std::int64_t ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+QString Duration(std::int64_t ms) {
+    const std::int64_t seconds = ms / 1000;
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+// A field as a spreadsheet reads it: quoted when it holds a comma, a quote or a line break.
+QString CsvField(const QString& text) {
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
+        !text.contains(QLatin1Char('\r'))) {
+        return text;
+    }
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+}  // namespace
+
+void ProgressWindow::SetFileChooserForTests(ChooseFile chooser) {
+    FileChooser() = chooser ? std::move(chooser) : ChooseFile(&AskForFile);
+}
+
+ProgressWindow::ProgressWindow(std::shared_ptr<PracticeStore> store, const QString& child, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_store(std::move(store)) {
+    setObjectName(QStringLiteral("ProgressWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("练习记录"));
+
+    m_child = new QComboBox(this);
+    m_child->setObjectName(QStringLiteral("ProgressChild"));
+    if (PracticeRecords* records = m_store->records()) {
+        for (const auto& name : records->Children()) m_child->addItem(QString::fromStdString(name));
+    }
+    if (!child.isEmpty() && m_child->findText(child) < 0) m_child->addItem(child);
+    m_child->setCurrentText(child.isEmpty() ? m_child->itemText(0) : child);
+    m_chart = new ProgressChart(this);
+    m_sessions = new QTableWidget(0, 5, this);
+    m_sessions->setObjectName(QStringLiteral("ProgressSessions"));
+    m_sessions->setHorizontalHeaderLabels(
+        {QStringLiteral("日期"), QStringLiteral("试卷"), QStringLiteral("得分"), QStringLiteral("用时"), QStringLiteral("每分钟答对")});
+    m_sessions->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_sessions->verticalHeader()->hide();
+    m_sessions->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_sessions->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_missed = new QListWidget(this);
+    m_missed->setObjectName(QStringLiteral("MostMissed"));
+    m_missed->setMaximumWidth(220);
+    auto* exportButton = new QPushButton(QStringLiteral("导出 CSV…"), this);
+    exportButton->setObjectName(QStringLiteral("ExportCsv"));
+    auto* notSaving = new QLabel(m_store->notSaving(), this);
+    notSaving->setWordWrap(true);
+    notSaving->setStyleSheet(QStringLiteral("color: #b3261e;"));
+    notSaving->setVisible(!m_store->records());
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("孩子："), this));
+    top->addWidget(m_child, 1);
+    top->addStretch(1);
+    top->addWidget(exportButton);
+    auto* missedColumn = new QVBoxLayout;
+    missedColumn->addWidget(new QLabel(QStringLiteral("最常错的十道题"), this));
+    missedColumn->addWidget(m_missed);
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(m_sessions, 1);
+    lower->addLayout(missedColumn);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(notSaving);
+    layout->addWidget(m_chart, 1);
+    layout->addLayout(lower, 1);
+    resize(820, 640);
+
+    connect(m_child, &QComboBox::currentTextChanged, this, &ProgressWindow::ShowChild);
+    connect(exportButton, &QPushButton::clicked, this, &ProgressWindow::AskAndExport);
+    ShowChild();
+}
+
+void ProgressWindow::ShowChild() {
+    PracticeRecords* records = m_store->records();
+    const std::string child = m_child->currentText().toStdString();
+    const auto sessions = records ? records->Finished(child) : std::vector<PracticeRecords::FinishedSession>{};
+    m_sessions->setUpdatesEnabled(false);
+    m_sessions->setRowCount(static_cast<int>(sessions.size()));
+    // The latest first in the list; the chart reads left to right in time.
+    for (int row = 0; row < static_cast<int>(sessions.size()); ++row) {
+        const auto& s = sessions[sessions.size() - 1 - row];
+        const QStringList cells{Date(s.finishedMs), QStringLiteral("第 %1 份").arg(s.sheet),
+                                QStringLiteral("%1/%2").arg(s.right).arg(s.asked), Duration(s.elapsedMs),
+                                QString::number(s.RatePerMinute(), 'f', 1)};
+        for (int column = 0; column < cells.size(); ++column) {
+            m_sessions->setItem(row, column, new QTableWidgetItem(cells[column]));
+        }
+    }
+    m_sessions->setUpdatesEnabled(true);
+    m_chart->SetSessions(sessions);
+    m_missed->clear();
+    if (records) {
+        for (const auto& entry : records->MostMissed(child, 10)) {
+            m_missed->addItem(QStringLiteral("%1%2　错 %3 次%4")
+                                  .arg(QString::fromStdString(entry.problem.text))
+                                  .arg(entry.problem.value)
+                                  .arg(entry.timesMissed)
+                                  .arg(entry.retired ? QStringLiteral("（已练会）") : QString()));
+        }
+    }
+}
+
+bool ProgressWindow::ExportCsv(const QString& path, QString& error) const {
+    PracticeRecords* records = m_store->records();
+    const QString child = m_child->currentText();
+    QString csv = QStringLiteral("\uFEFF姓名,日期,试卷,得对,题数,得分,用时（秒）,每分钟答对\r\n");
+    if (records) {
+        for (const auto& s : records->Finished(child.toStdString())) {
+            csv += QStringList{CsvField(child), Date(s.finishedMs), QString::number(s.sheet), QString::number(s.right),
+                               QString::number(s.asked),
+                               QString::number(s.asked ? 100.0 * s.right / s.asked : 0.0, 'f', 0),
+                               QString::number(s.elapsedMs / 1000), QString::number(s.RatePerMinute(), 'f', 1)}
+                       .join(QLatin1Char(',')) +
+                   QStringLiteral("\r\n");
+        }
+    }
+    // Written beside and put in place at the end: a failed export leaves an older file whole.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void ProgressWindow::AskAndExport() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    // A name is not always a good file name: no separators or characters Windows refuses.
+    QString name = m_child->currentText();
+    name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("_"));
+    const QString path = FileChooser()(this, folder + QStringLiteral("/练习记录-%1.csv").arg(name));
+    if (path.isEmpty()) return;
+    QString error;
+    if (ExportCsv(path, error)) {
+        MessageBox::Information(this, QStringLiteral("导出练习记录"),
+                                QStringLiteral("练习记录已导出到“%1”。").arg(QDir::toNativeSeparators(path)));
+    } else {
+        MessageBox::Warning(this, QStringLiteral("导出练习记录"),
+                            QStringLiteral("无法写入“%1”：%2\r\n请换一个文件夹再试。").arg(QDir::toNativeSeparators(path), error));
+    }
+}
