@@ -123,7 +123,7 @@ PracticeRecords::Failure FailureOf(int code) {
 
 }  // namespace
 
-std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, Error& error) {
+std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, Error& error, int busyMs) {
     sqlite3* db = nullptr;
     const int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     std::unique_ptr<PracticeRecords> records(new PracticeRecords(db));
@@ -133,7 +133,7 @@ std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, 
     }
     sqlite3_extended_result_codes(db, 1);
     // A second program practising at the same time holds the lock for a moment at most.
-    sqlite3_busy_timeout(db, 5000);
+    sqlite3_busy_timeout(db, busyMs);
     // SQLite quietly opens a write-protected file for reading only; practice would then lose
     // every answer without a word.
     if (sqlite3_db_readonly(db, "main") == 1) {

@@ -39,7 +39,8 @@ public:
     static constexpr int kSchemaVersion = 1;
 
     // Opens or creates the file; nothing when it cannot be used, with the reason in `error`.
-    static std::unique_ptr<PracticeRecords> Open(const std::string& path, Error& error);
+    // A file another program is writing is waited for up to `busyMs`.
+    static std::unique_ptr<PracticeRecords> Open(const std::string& path, Error& error, int busyMs = 5000);
     ~PracticeRecords();
 
     // Each change returns false when it could not be written, with the reason in lastError().

@@ -55,10 +55,11 @@ AnswerGrid::AnswerGrid(const std::vector<practice::Problem>& problems, QWidget* 
         }
         auto* correction = new QLabel(this);
         correction->setObjectName(QStringLiteral("Correction_%1").arg(i + 1));
-        correction->setStyleSheet(QStringLiteral("color: #b3261e;"));
+        QPalette red = correction->palette();
+        red.setColor(QPalette::WindowText, QColor(0xb3, 0x26, 0x1e));
+        correction->setPalette(red);
         QFont bold;
         bold.setBold(true);
-        bold.resolve(QFont::WeightResolved);
         correction->setFont(bold);
         grid->addWidget(problem, row, place.column * 3);
         grid->addWidget(field, row, place.column * 3 + 1);

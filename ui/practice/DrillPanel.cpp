@@ -82,7 +82,9 @@ void DrillPanel::Submit() {
     const practice::Problem asked = m_drill->Current();
     const auto masteredBefore = m_drill->Mastered().size();
     const bool right = m_drill->Answer(m_answer->text().toStdString());
-    m_feedback->setStyleSheet(right ? QStringLiteral("color: #1b6e20;") : QStringLiteral("color: #b3261e;"));
+    QPalette colours = m_feedback->palette();
+    colours.setColor(QPalette::WindowText, right ? QColor(0x1b, 0x6e, 0x20) : QColor(0xb3, 0x26, 0x1e));
+    m_feedback->setPalette(colours);
     m_feedback->setText(right ? QStringLiteral("%1%2　对了！").arg(QString::fromStdString(asked.text)).arg(asked.value)
                               : QStringLiteral("%1%2　不对，你写的是 %3").arg(QString::fromStdString(asked.text))
                                     .arg(asked.value)

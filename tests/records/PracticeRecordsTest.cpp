@@ -1,0 +1,251 @@
+// The practice records on disk: the schema and its migration, sessions kept across a restart,
+// the missed problems over days, and files that cannot be used, which are never changed.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "practice/Clock.h"
+#include "records/PracticeRecords.h"
+
+namespace fs = std::filesystem;
+using practice::Problem;
+
+namespace {
+
+constexpr std::int64_t kDay = 86'400'000;
+constexpr std::int64_t kMonday = 1'765'195'200'000;  // 2025-12-08, noon UTC
+
+std::string Bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A database file opened with SQLite alone, to look at what the program left.
+struct Raw {
+    sqlite3* db = nullptr;
+    explicit Raw(const fs::path& path) { sqlite3_open(path.string().c_str(), &db); }
+    ~Raw() { sqlite3_close(db); }
+    std::string One(const char* sql) {
+        sqlite3_stmt* s = nullptr;
+        std::string value = "(error)";
+        if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW) {
+            const auto* text = sqlite3_column_text(s, 0);
+            value = text ? reinterpret_cast<const char*>(text) : "";
+        }
+        sqlite3_finalize(s);
+        return value;
+    }
+};
+
+std::vector<Problem> Sheet(int first) {
+    std::vector<Problem> problems;
+    for (int i = 0; i < 100; ++i) problems.push_back({std::to_string(first + i) + "＋1=", first + i + 1});
+    return problems;
+}
+
+class Records : public testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("pellarin-records-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        path = dir / "practice.sqlite";
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::unique_ptr<PracticeRecords> Open(int busyMs = 5000) {
+        error = {};
+        return PracticeRecords::Open(path.string(), error, busyMs);
+    }
+    // A whole sheet handed in: the answers as given, blanks for the rest.
+    void HandIn(PracticeRecords& records, const std::string& child, int sheet, const std::vector<Problem>& problems,
+                const std::map<int, std::string>& answers, std::int64_t when) {
+        const auto id = records.Begin(child, sheet, "title", problems, when);
+        ASSERT_NE(id, 0);
+        practice::Session session(problems);
+        for (const auto& [i, answer] : answers) session.SetAnswer(i, answer, when);
+        session.HandIn(when + 60'000);
+        ASSERT_TRUE(records.Finish(id, session, when + 60'000, practice::LocalDay(when)));
+    }
+
+    fs::path dir, path;
+    PracticeRecords::Error error;
+};
+
+}  // namespace
+
+TEST_F(Records, ANewFileHasTheSchemaVersionAndWritesAhead) {
+    ASSERT_TRUE(Open());
+    Raw raw(path);
+    EXPECT_EQ(raw.One("PRAGMA user_version"), std::to_string(PracticeRecords::kSchemaVersion));
+    EXPECT_EQ(raw.One("PRAGMA journal_mode"), "wal");
+}
+
+TEST_F(Records, AnEarlierVersionIsBroughtUpToDateAndALaterOneLeftAlone) {
+    {
+        // Version 0: an empty database, as a program that never got to write leaves it.
+        Raw raw(path);
+        EXPECT_EQ(raw.One("PRAGMA user_version"), "0");
+    }
+    auto records = Open();
+    ASSERT_TRUE(records);
+    EXPECT_NE(records->Begin("小明", 1, "t", Sheet(1), kMonday), 0);
+    records.reset();
+
+    {
+        Raw raw(path);
+        raw.One("PRAGMA user_version=99");
+    }
+    const std::string before = Bytes(path);
+    EXPECT_FALSE(Open());
+    EXPECT_EQ(error.failure, PracticeRecords::Failure::TooNew);
+    EXPECT_EQ(Bytes(path), before);
+}
+
+TEST_F(Records, AnUnfinishedSessionIsKeptWithItsAnswersAndTime) {
+    auto records = Open();
+    ASSERT_TRUE(records);
+    const auto problems = Sheet(10);
+    const auto id = records->Begin("李小红", 3, "100道口算题", problems, kMonday);
+    std::vector<std::string> answers(100);
+    answers[0] = "11";
+    answers[2] = "7";
+    answers[99] = "110";
+    ASSERT_TRUE(records->SaveAnswers(id, answers, 42'000));
+    records.reset();  // as a crash leaves it: nothing else was said
+
+    records = Open();
+    const auto kept = records->Unfinished();
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->id, id);
+    EXPECT_EQ(kept->child, "李小红");
+    EXPECT_EQ(kept->sheet, 3);
+    EXPECT_EQ(kept->title, "100道口算题");
+    EXPECT_EQ(kept->problems, problems);
+    EXPECT_EQ(kept->answers, answers);
+    EXPECT_EQ(kept->elapsedMs, 42'000);
+
+    ASSERT_TRUE(records->PutAside(id));
+    EXPECT_FALSE(records->Unfinished());
+    EXPECT_TRUE(records->Finished("李小红").empty());
+}
+
+TEST_F(Records, HandedInSessionsAndTheSheetsAChildHasDone) {
+    auto records = Open();
+    ASSERT_TRUE(records);
+    HandIn(*records, "小明", 1, Sheet(1), {{0, "2"}, {1, "3"}, {2, "9"}}, kMonday);
+    HandIn(*records, "小红", 2, Sheet(50), {}, kMonday + 1000);
+    HandIn(*records, "小明", 2, Sheet(50), {{0, "51"}}, kMonday + kDay);
+    const auto done = records->Finished("小明");
+    ASSERT_EQ(done.size(), 2u);
+    EXPECT_EQ(done[0].sheet, 1);
+    EXPECT_EQ(done[0].right, 2);
+    EXPECT_EQ(done[0].asked, 100);
+    EXPECT_EQ(done[0].elapsedMs, 60'000);
+    EXPECT_DOUBLE_EQ(done[0].RatePerMinute(), 2.0);
+    EXPECT_EQ(done[1].finishedMs, kMonday + kDay + 60'000);
+    EXPECT_EQ(records->Children(), (std::vector<std::string>{"小明", "小红"}));
+    EXPECT_EQ(records->FinishedSheets("小明", {Sheet(1), Sheet(7), Sheet(50)}), (std::set<std::size_t>{0, 2}));
+    EXPECT_TRUE(records->FinishedSheets("小刚", {Sheet(1)}).empty());
+}
+
+TEST_F(Records, AMissedProblemComesBackUntilRightOnThreeDays) {
+    auto records = Open();
+    ASSERT_TRUE(records);
+    const std::vector<Problem> sheet{{"45＋38=", 83}, {"52－17=", 35}, {"9＋9=", 18}};
+    auto sitting = [&](std::int64_t when, std::map<int, std::string> answers) { HandIn(*records, "小明", 1, sheet, answers, when); };
+    auto listed = [&] {
+        std::vector<std::string> texts;
+        for (const auto& entry : records->MissedList("小明")) texts.push_back(entry.problem.text);
+        return texts;
+    };
+    sitting(kMonday, {{0, "73"}, {2, "18"}});  // 45＋38 wrong, 52－17 blank
+    EXPECT_EQ(listed(), (std::vector<std::string>{"45＋38=", "52－17="}));
+    sitting(kMonday + 3'600'000, {{0, "83"}, {1, "35"}, {2, "18"}});  // all right, the same day
+    sitting(kMonday + kDay, {{0, "83"}, {1, "34"}, {2, "18"}});  // 52－17 missed again: its count starts over
+    EXPECT_EQ(listed(), (std::vector<std::string>{"52－17=", "45＋38="}));  // most missed first
+    sitting(kMonday + 2 * kDay, {{0, "83"}, {1, "35"}, {2, "18"}});  // 45＋38 right on a third day
+    EXPECT_EQ(listed(), (std::vector<std::string>{"52－17="}));
+    // Drilled right on two more days, 52－17 goes too; it stays among the most missed.
+    ASSERT_TRUE(records->RecordDrilled("小明", sheet[1], practice::LocalDay(kMonday + 6 * kDay)));
+    ASSERT_TRUE(records->RecordDrilled("小明", sheet[1], practice::LocalDay(kMonday + 6 * kDay + 1000)));
+    EXPECT_EQ(listed().size(), 1u);
+    ASSERT_TRUE(records->RecordDrilled("小明", sheet[1], practice::LocalDay(kMonday + 7 * kDay)));
+    EXPECT_TRUE(listed().empty());
+    const auto most = records->MostMissed("小明", 10);
+    ASSERT_EQ(most.size(), 2u);
+    EXPECT_EQ(most[0].problem, sheet[1]);
+    EXPECT_EQ(most[0].timesMissed, 2);
+    EXPECT_TRUE(most[0].retired);
+    EXPECT_TRUE(records->MissedList("小红").empty());
+}
+
+TEST_F(Records, AFileThatIsNotADatabaseIsRefusedAndKept) {
+    {
+        std::ofstream out(path, std::ios::binary);
+        for (int i = 0; i < 500; ++i) out << "这不是练习记录 " << i << "\n";
+    }
+    const std::string before = Bytes(path);
+    EXPECT_FALSE(Open());
+    EXPECT_EQ(error.failure, PracticeRecords::Failure::NotRecords);
+    EXPECT_EQ(Bytes(path), before);
+    EXPECT_FALSE(fs::exists(path.string() + "-wal"));
+}
+
+TEST_F(Records, ALockedFileIsWaitedForThenReportedBusy) {
+    ASSERT_TRUE(Open());
+    Raw other(path);
+    ASSERT_EQ(sqlite3_exec(other.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    // Held a moment: the second program waits its turn.
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sqlite3_exec(other.db, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    auto records = Open(1000);
+    release.join();
+    ASSERT_TRUE(records);
+    // Held for good: it says so instead of waiting for ever, and writes nothing.
+    ASSERT_EQ(sqlite3_exec(other.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(records->Begin("小明", 1, "t", Sheet(1), kMonday), 0);
+    EXPECT_EQ(records->lastError().failure, PracticeRecords::Failure::Busy);
+    sqlite3_exec(other.db, "COMMIT", nullptr, nullptr, nullptr);
+    EXPECT_NE(records->Begin("小明", 1, "t", Sheet(1), kMonday), 0);
+}
+
+// Run by records_faults_test.py on file systems it mounts: the file and what to expect of it
+// come from the environment. Elsewhere these have nothing to do.
+TEST(RecordsOnDisk, BehaveAsTheFileSystemAllows) {
+    const char* file = std::getenv("PELLARIN_RECORDS_FILE");
+    const char* expect = std::getenv("PELLARIN_RECORDS_EXPECT");
+    if (!file || !expect) GTEST_SKIP() << "run by records_faults_test.py";
+    PracticeRecords::Error error;
+    const std::string mode = expect;
+    auto records = PracticeRecords::Open(file, error);
+    if (mode == "read-only") {
+        EXPECT_FALSE(records);
+        EXPECT_EQ(error.failure, PracticeRecords::Failure::ReadOnly) << error.detail;
+        return;
+    }
+    ASSERT_TRUE(records) << error.detail;
+    if (mode == "full") {
+        // Sessions until the disk is full: the last one fails and says why.
+        for (int i = 0; i < 100'000; ++i) {
+            const auto id = records->Begin("小明", i, std::string(2000, 'x'), Sheet(i), kMonday + i);
+            if (!id || !records->SaveAnswers(id, std::vector<std::string>(100, "123"), i)) break;
+        }
+        EXPECT_EQ(records->lastError().failure, PracticeRecords::Failure::Full) << records->lastError().detail;
+    } else if (mode == "writer") {
+        // One of two programs writing at once: every change gets through, in turn.
+        for (int i = 0; i < 150; ++i) {
+            const auto id = records->Begin(std::getenv("PELLARIN_RECORDS_CHILD"), i, "t", Sheet(i), kMonday + i);
+            ASSERT_NE(id, 0) << records->lastError().detail;
+            ASSERT_TRUE(records->SaveAnswers(id, {"1", "2"}, i)) << records->lastError().detail;
+        }
+    }
+}

@@ -1,0 +1,101 @@
+"""The practice records on real file systems that fail, and shared: a disk that fills up, a
+read-only mount and two programs writing at once. The file is never destroyed: what was
+written before the failure is still there and whole.
+
+usage: records_faults_test.py RECORDS_TESTS [--windows]  (the GoogleTest program, or its Wine wrapper)"""
+import os
+import sqlite3
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import Checks  # noqa: E402
+
+PROGRAM = sys.argv[1]
+WINDOWS = "--windows" in sys.argv[2:]  # then paths are given on drive Z:
+checks = Checks()
+check = checks.check
+
+
+def program(path, expect, child="小明", wait=True):
+    """The records' own code on `path`, told what to expect (see RecordsOnDisk in the tests)."""
+    env = dict(os.environ, PELLARIN_RECORDS_FILE=("Z:" + path if WINDOWS else path),
+               PELLARIN_RECORDS_EXPECT=expect, PELLARIN_RECORDS_CHILD=child)
+    args = [PROGRAM, "--gtest_filter=RecordsOnDisk.*"]
+    p = subprocess.Popen(args, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    return p if not wait else finished(p)
+
+
+def finished(p):
+    out, _ = p.communicate(timeout=240)
+    ok = p.returncode == 0 and "[  PASSED  ] 1 test" in out
+    if not ok:
+        print(out[-3000:])
+    return ok
+
+
+def whole(path, immutable=False):
+    """A database SQLite itself finds whole, and how many sessions it holds."""
+    db = sqlite3.connect(f"file:{path}?mode=ro" + ("&immutable=1" if immutable else ""), uri=True)
+    try:
+        return db.execute("PRAGMA integrity_check").fetchone()[0] == "ok", \
+            db.execute("SELECT COUNT(*) FROM sessions").fetchone()[0]
+    finally:
+        db.close()
+
+
+def mount_tmpfs(options):
+    point = tempfile.mkdtemp(prefix="pellarin-records-")
+    r = subprocess.run(["mount", "-t", "tmpfs", "-o", options, "tmpfs", point], capture_output=True)
+    if r.returncode != 0:
+        os.rmdir(point)
+        return None
+    return point
+
+
+def unmount(point):
+    subprocess.run(["umount", point])
+    os.rmdir(point)
+
+
+# Two programs at once, on an ordinary disk: each writes 150 sessions; none is lost.
+with tempfile.TemporaryDirectory() as folder:
+    path = os.path.join(folder, "practice.sqlite")
+    both = [program(path, "writer", child, wait=False) for child in ("小明", "小红")]
+    results = [finished(p) for p in both]
+    check(all(results), "two programs writing at once both succeed")
+    ok, count = whole(path)
+    check(ok and count == 300, f"the file is whole with every session of both ({count} of 300)")
+
+if os.geteuid() != 0:
+    print("SKIP full and read-only file systems: mounting needs root")
+    checks.finish()
+
+# A full disk: the writes that fit are kept, the one that did not is reported as a full disk.
+point = mount_tmpfs("size=512k")
+check(point is not None, "a small tmpfs is mounted")
+if point:
+    try:
+        path = os.path.join(point, "practice.sqlite")
+        check(program(path, "full"), "writing until the disk is full reports a full disk")
+        ok, count = whole(path)
+        check(ok and count > 10, f"what was written before is whole ({count} sessions)")
+    finally:
+        unmount(point)
+
+# A read-only mount: refused with its reason, and not a byte changed.
+point = mount_tmpfs("size=4m")
+check(point is not None, "a tmpfs is mounted")
+if point:
+    try:
+        path = os.path.join(point, "practice.sqlite")
+        check(program(path, "writer"), "records are written before the mount turns read-only")
+        subprocess.run(["mount", "-o", "remount,ro", point], check=True)
+        before = open(path, "rb").read()
+        check(program(path, "read-only"), "a read-only file is refused as read-only")
+        check(open(path, "rb").read() == before, "the read-only file is unchanged")
+        check(whole(path, immutable=True) == (True, 150), "and still whole")
+    finally:
+        unmount(point)
+checks.finish()
