@@ -16,21 +16,22 @@ PACKAGES := cmake make g++ pkg-config dpkg-dev file \
 	fonts-arphic-uming xdg-utils
 # What the tests need besides: the other common CJK family, so that every font test runs on
 # both; the real readers of documents and PDFs; the checkers of the package; an X server and
-# the accessibility bus, to read the window as a screen reader does; an exFAT file system, as
-# on USB sticks, to write documents onto.
+# the accessibility bus, to read the window as a screen reader does, and real keys and
+# screenshots on it; an exFAT file system, as on USB sticks, to write documents onto.
 TEST_PACKAGES := fonts-noto-cjk python3 python3-docx poppler-utils \
 	lintian desktop-file-utils appstream \
-	xvfb dbus at-spi2-core python3-pyatspi \
+	xvfb dbus at-spi2-core python3-pyatspi xdotool imagemagick \
 	exfatprogs exfat-fuse
 # The word processor that proves a document prints aligned; without its recommends it is
 # a fraction of the size.
 TEST_PACKAGES_NO_RECOMMENDS := libreoffice-writer-nogui
 
-# The Windows build: Debian's MinGW-w64 (posix threads), Qt and libzip built from Debian's source
-# packages into a per-machine cache (packaging/windows/build-deps.sh), NSIS for the installer,
+# The Windows build: Debian's MinGW-w64 (posix threads), Qt, libzip and SQLite built from Debian's
+# source packages into a per-machine cache (packaging/windows/build-deps.sh; SQLite's own build
+# needs tclsh), NSIS for the installer,
 # Wine and Xvfb to run the programs and their tests, ImageMagick and xdotool to look at them.
 WIN_BUILD ?= build-windows
-WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest ninja-build dpkg-dev \
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest ninja-build dpkg-dev tcl \
 	nsis zip wine wine64 xvfb xauth imagemagick xdotool
 
 .PHONY: all deps test-deps windows-deps build run test sanitize bench package windows test-windows clean

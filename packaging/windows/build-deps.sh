@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the libraries the Windows program links (Qt, libzip) from Debian's own source packages
+# Builds the libraries the Windows program links (Qt, libzip, SQLite) from Debian's own source packages
 # with MinGW-w64, once per machine, into a cache outside the work tree. Each library has a
 # stamp keyed by its version and its build flags; a library whose stamp is there is not built
 # again. Prints the prefix on its last line.
@@ -34,6 +34,10 @@ libzip_flags=(
     -DENABLE_OPENSSL=OFF -DENABLE_GNUTLS=OFF -DENABLE_MBEDTLS=OFF -DENABLE_COMMONCRYPTO=OFF
     -DENABLE_WINDOWS_CRYPTO=ON
 )
+
+# SQLite as one static library: the amalgamation that its own build makes from Debian's source
+# (with the machine's compiler and tclsh), compiled for Windows. Nothing to ship beside the program.
+sqlite_flags=(-O2 -DSQLITE_THREADSAFE=1 -DSQLITE_DEFAULT_FOREIGN_KEYS=1 -DSQLITE_OMIT_LOAD_EXTENSION)
 
 key="$(printf '%s\n' "$qt_version" "${qt_flags[@]}" | sha256sum | cut -c1-12)"
 prefix="${1:-$cache/win64-qt$qt_version-$key}"
@@ -87,8 +91,26 @@ build_cmake_source() { # package, stamp name, flags...
     touch "$stamp"
 }
 
+build_sqlite() {
+    local stamp; stamp="$(stamp_of sqlite "${sqlite_flags[@]}")"
+    [ -f "$stamp" ] && return 0
+    local src; src="$(fetch_source sqlite3)"
+    local bld="$cache/build/sqlite"
+    rm -rf "$bld" && mkdir -p "$bld"
+    echo "Building SQLite for Windows from $src (this machine does it once)" >&2
+    (cd "$bld" && "$src/configure" --disable-tcl >&2 && make sqlite3.c >&2)
+    x86_64-w64-mingw32-gcc-posix "${sqlite_flags[@]}" -c "$bld/sqlite3.c" -o "$bld/sqlite3.o"
+    mkdir -p "$prefix/lib" "$prefix/include"
+    rm -f "$prefix/lib/libsqlite3.a"
+    x86_64-w64-mingw32-ar rcs "$prefix/lib/libsqlite3.a" "$bld/sqlite3.o"
+    cp "$bld/sqlite3.h" "$src/src/sqlite3ext.h" "$prefix/include/" 2>/dev/null || cp "$bld/sqlite3.h" "$prefix/include/"
+    rm -rf "$bld"
+    touch "$stamp"
+}
+
 build_cmake_source qt6-base qtbase "${qt_flags[@]}"
 build_cmake_source libzip libzip "${libzip_flags[@]}"
+build_sqlite
 
 # Qt's Chinese texts are the same files on every system: Debian's, beside the Windows Qt.
 mkdir -p "$prefix/translations"
@@ -96,13 +118,14 @@ cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$prefix/translations/"
 
 # The licences of what the installer ships, and where each source came from.
 licences="$prefix/licenses"
-if [ ! -f "$licences/SOURCES.txt" ]; then
-    mkdir -p "$licences/qt" "$licences/libzip" "$licences/zlib" "$licences/mingw-w64"
+if ! grep -qs 'apt-get source sqlite3' "$licences/SOURCES.txt"; then
+    mkdir -p "$licences/qt" "$licences/libzip" "$licences/zlib" "$licences/mingw-w64" "$licences/sqlite"
     qt_src="$(fetch_source qt6-base)"
     cp "$qt_src"/LICENSES/* "$qt_src/debian/copyright" "$licences/qt/"
     zip_src="$(fetch_source libzip)"
     cp "$zip_src/LICENSE" "$zip_src/debian/copyright" "$licences/libzip/"
     cp /usr/share/doc/libz-mingw-w64/copyright "$licences/zlib/copyright"
+    cp "$(fetch_source sqlite3)/debian/copyright" "$licences/sqlite/copyright"
     cp /usr/share/doc/gcc-mingw-w64-base/copyright "$licences/mingw-w64/gcc-runtime-copyright"
     cp /usr/share/doc/mingw-w64-common/copyright "$licences/mingw-w64/mingw-w64-copyright"
     {
@@ -113,6 +136,8 @@ if [ ! -f "$licences/SOURCES.txt" ]; then
             version="$(basename "$(fetch_source "$pkg")")"
             echo "  $version: apt-get source $pkg  (Qt 6 Core, Gui, Widgets, PrintSupport and plugins; libzip)"
         done
+        echo "  $(basename "$(fetch_source sqlite3)"): apt-get source sqlite3  (SQLite, in the public domain,"
+        echo "    linked into pellarin.exe for the practice records)"
         echo "  zlib: the libz-mingw-w64 package, source package libz-mingw-w64"
         echo "  libstdc++-6.dll, libgcc_s_seh-1.dll: GCC's runtime (source package gcc-mingw-w64),"
         echo "    under the GPL with the GCC Runtime Library Exception"
