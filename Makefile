@@ -84,6 +84,9 @@ bench: build
 		--benchmark_report_aggregates_only=true
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/pellarin_print_bench --benchmark_repetitions=5 \
 		--benchmark_report_aggregates_only=true
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/pellarin_practice_bench --benchmark_repetitions=5 \
+		--benchmark_report_aggregates_only=true --benchmark_filter=-RecordsFile
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/pellarin_practice_bench --benchmark_filter=RecordsFile
 	python3 bench/peak_memory.py ./$(BUILD)/tools/pellarin-sheets 20000
 
 windows-deps:

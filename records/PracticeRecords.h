@@ -51,7 +51,7 @@ public:
         std::string child;
         int sheet = 0;
         std::string title;
-        std::vector<practice::Problem> problems;
+        std::vector<practice::Problem> problems;  // their texts: the values are the reader's to work out
         std::vector<std::string> answers;
         std::int64_t startedMs = 0, elapsedMs = 0;
     };

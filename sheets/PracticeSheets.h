@@ -14,3 +14,5 @@ struct PracticeSheet {
     std::vector<practice::Problem> problems;
 };
 std::vector<PracticeSheet> PracticeSheetsOf(const QString& boxText);
+// One problem as printed, with the value a child writes for it.
+practice::Problem PracticeProblem(const QString& printed);

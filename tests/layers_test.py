@@ -1,5 +1,5 @@
 """The folders are layers: a file of a lower layer never includes a higher one, and the
-generator includes nothing of Qt.
+generator, the practice logic and the records include nothing of Qt.
 
 usage: layers_test.py SOURCE_DIR"""
 import os
@@ -13,12 +13,17 @@ ROOT = sys.argv[1]
 checks = Checks()
 # Each layer and the folders it must not include.
 FORBIDDEN = {
-    "generator": ["export/", "fonts/", "print/", "ui/", "app/", "tools/"],
-    "export": ["fonts/", "print/", "ui/", "app/", "tools/"],
-    "fonts": ["export/", "print/", "ui/", "app/", "tools/"],
-    "print": ["ui/", "app/", "tools/"],
+    "generator": ["export/", "fonts/", "sheets/", "practice/", "records/", "print/", "ui/", "app/", "tools/"],
+    "practice": ["generator/", "export/", "fonts/", "sheets/", "records/", "print/", "ui/", "app/", "tools/"],
+    "records": ["generator/", "export/", "fonts/", "sheets/", "print/", "ui/", "app/", "tools/"],
+    "export": ["fonts/", "sheets/", "practice/", "records/", "print/", "ui/", "app/", "tools/"],
+    "fonts": ["export/", "sheets/", "practice/", "records/", "print/", "ui/", "app/", "tools/"],
+    "sheets": ["export/", "fonts/", "records/", "print/", "ui/", "app/", "tools/"],
+    "print": ["practice/", "records/", "ui/", "app/", "tools/"],
     "ui": ["app/", "tools/"],
 }
+# Plain C++: no Qt at all.
+WITHOUT_QT = ("generator", "practice", "records")
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]', re.M)
 for layer, forbidden in FORBIDDEN.items():
     for folder, _, files in os.walk(os.path.join(ROOT, layer)):
@@ -29,6 +34,17 @@ for layer, forbidden in FORBIDDEN.items():
             for included in INCLUDE.findall(open(path, encoding="utf-8").read()):
                 where = os.path.relpath(path, ROOT)
                 checks.check(not any(included.startswith(f) for f in forbidden), f"{where} includes {included}")
-                if layer == "generator":
+                if layer in WITHOUT_QT:
                     checks.check(not included.startswith("Q"), f"{where} includes Qt's {included}")
+# Printing and practice share the reader of the sheets; neither includes the other.
+APART = {"ui/practice": ["print/", "ui/Print"], "ui/PrintCommands": ["practice/", "ui/practice/"]}
+for start, forbidden in APART.items():
+    for folder, _, files in os.walk(os.path.join(ROOT, "ui")):
+        for name in files:
+            path = os.path.join(folder, name)
+            where = os.path.relpath(path, ROOT)
+            if not where.startswith(start) or not name.endswith((".h", ".cpp")):
+                continue
+            for included in INCLUDE.findall(open(path, encoding="utf-8").read()):
+                checks.check(not any(included.startswith(f) for f in forbidden), f"{where} includes {included}")
 checks.finish()

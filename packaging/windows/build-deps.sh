@@ -103,7 +103,7 @@ build_sqlite() {
     mkdir -p "$prefix/lib" "$prefix/include"
     rm -f "$prefix/lib/libsqlite3.a"
     x86_64-w64-mingw32-ar rcs "$prefix/lib/libsqlite3.a" "$bld/sqlite3.o"
-    cp "$bld/sqlite3.h" "$src/src/sqlite3ext.h" "$prefix/include/" 2>/dev/null || cp "$bld/sqlite3.h" "$prefix/include/"
+    cp "$bld/sqlite3.h" "$prefix/include/"
     rm -rf "$bld"
     touch "$stamp"
 }

@@ -127,7 +127,8 @@ TEST_F(Records, AnUnfinishedSessionIsKeptWithItsAnswersAndTime) {
     EXPECT_EQ(kept->child, "李小红");
     EXPECT_EQ(kept->sheet, 3);
     EXPECT_EQ(kept->title, "100道口算题");
-    EXPECT_EQ(kept->problems, problems);
+    ASSERT_EQ(kept->problems.size(), problems.size());
+    for (std::size_t i = 0; i < problems.size(); ++i) EXPECT_EQ(kept->problems[i].text, problems[i].text);
     EXPECT_EQ(kept->answers, answers);
     EXPECT_EQ(kept->elapsedMs, 42'000);
 

@@ -1,6 +1,7 @@
 // Practice on screen through the real window: F6 from the main window, the start dialog, a
 // sheet typed with real keys, marked, drilled, and the progress window with its CSV.
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -144,11 +145,16 @@ private slots:
         close();
     }
 
-    void anEmptyBoxSaysWhatToDoFirst() {
+    void theMenuAndTheTooltipNameTheKeyAndAnEmptyBoxSaysWhatToDoFirst() {
+        QVERIFY(text2()->toolTip().contains(QStringLiteral("F6")));
+        auto* menuEntry = form->findChild<QAction*>(QStringLiteral("PracticeOnScreen"));
+        QVERIFY(menuEntry);
+        QCOMPARE(menuEntry->text(), QStringLiteral("在屏幕上练习…\tF6"));
         text2()->setText(QString());
         pressF6();
-        QCOMPARE(boxes.size(), 1u);
-        QVERIFY(boxes[0].text.contains(QStringLiteral("开始出题")));
+        menuEntry->trigger();
+        QCOMPARE(boxes.size(), 2u);
+        for (const auto& box : boxes) QVERIFY(box.text.contains(QStringLiteral("开始出题")));
         QVERIFY(!TopLevel<PracticeWindow>());
     }
 

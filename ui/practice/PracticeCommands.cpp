@@ -63,13 +63,17 @@ void PracticeCommands::Start() {
     auto open = [&](PracticeSetup setup) {
         auto* window = new PracticeWindow(std::move(setup), store, clock, DrillSeed(), m_window);
         connect(window, &PracticeWindow::progressRequested, this, &PracticeCommands::ShowProgress);
+        m_open.removeAll(nullptr);
+        m_open << window;
         window->show();
         window->activateWindow();
     };
 
     PracticeRecords* records = store->records();
     if (records) {
-        if (auto kept = records->Unfinished()) {
+        // A session already open in a window here is not offered a second time.
+        auto kept = records->Unfinished();
+        if (kept && !IsOpen(kept->id)) {
             int answered = 0;
             for (const auto& answer : kept->answers) answered += !answer.empty();
             const auto answer = MessageBox::Question(
@@ -82,6 +86,7 @@ void PracticeCommands::Start() {
                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
             if (answer == QMessageBox::Cancel) return;
             if (answer == QMessageBox::Yes) {
+                for (auto& problem : kept->problems) problem = PracticeProblem(QString::fromStdString(problem.text));
                 open({QString::fromStdString(kept->child), kept->sheet, QString::fromStdString(kept->title),
                       std::move(kept->problems), kept->id, std::move(kept->answers), kept->elapsedMs});
                 return;
@@ -120,6 +125,13 @@ void PracticeCommands::Start() {
     if (dialog.exec() != QDialog::Accepted) return;
     const PracticeSheet& sheet = sheets[static_cast<std::size_t>(dialog.sheetIndex())];
     open({dialog.child(), sheet.number, sheet.title, sheet.problems, 0, {}, 0});
+}
+
+bool PracticeCommands::IsOpen(std::int64_t sessionId) const {
+    for (const auto& window : m_open) {
+        if (window && window->sessionId() == sessionId) return true;
+    }
+    return false;
 }
 
 void PracticeCommands::ShowProgress(const QString& child) {

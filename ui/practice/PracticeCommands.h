@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <cstdint>
 
 class OutputBox;
+class PracticeWindow;
 class QWidget;
 namespace practice {
 class Clock;
@@ -26,6 +29,9 @@ public:
     static void SetDrillSeedForTests(std::uint32_t seed);
 
 private:
+    bool IsOpen(std::int64_t sessionId) const;
+
     QWidget* m_window;
     OutputBox* m_output;
+    QList<QPointer<PracticeWindow>> m_open;
 };

@@ -25,6 +25,9 @@
 namespace {
 
 const QString kTitle = QStringLiteral("在屏幕上练习");
+// Whether the time is shown, as the family chose last time.
+const QString kShowTime = QStringLiteral("practice/showTime");
+QSettings Settings() { return QSettings(QStringLiteral("Pellarin"), QStringLiteral("Pellarin")); }
 // The grid's type is at least this size, and grows with the window.
 constexpr double kSmallestPoint = 14.0;
 
@@ -63,7 +66,7 @@ PracticeWindow::PracticeWindow(PracticeSetup setup, std::shared_ptr<PracticeStor
     m_showTime->setObjectName(QStringLiteral("ShowTime"));
     m_showTime->setToolTip(QStringLiteral("不显示时也照样计时，交卷后会显示"));
     m_showTime->setFocusPolicy(Qt::ClickFocus);
-    m_showTime->setChecked(QSettings().value(QStringLiteral("practice/showTime"), true).toBool());
+    m_showTime->setChecked(Settings().value(kShowTime, true).toBool());
     m_notSaving = new QLabel(this);
     m_notSaving->setObjectName(QStringLiteral("NotSaving"));
     m_notSaving->setWordWrap(true);
@@ -123,7 +126,7 @@ PracticeWindow::PracticeWindow(PracticeSetup setup, std::shared_ptr<PracticeStor
     m_ticker->setInterval(1000);
     connect(m_ticker, &QTimer::timeout, this, &PracticeWindow::ShowTime);
     connect(m_showTime, &QCheckBox::toggled, this, [this](bool shown) {
-        QSettings().setValue(QStringLiteral("practice/showTime"), shown);
+        Settings().setValue(kShowTime, shown);
         ShowTime();
     });
     connect(m_grid, &AnswerGrid::answerEdited, this, &PracticeWindow::OnAnswerEdited);
@@ -150,7 +153,10 @@ PracticeWindow::PracticeWindow(PracticeSetup setup, std::shared_ptr<PracticeStor
     m_grid->FocusFirstOpen();
 }
 
-PracticeWindow::~PracticeWindow() = default;
+// Closed with the program: the last keys are written, the session stays open for next time.
+PracticeWindow::~PracticeWindow() {
+    if (m_savePending) SaveAnswers();
+}
 
 void PracticeWindow::ShowNotSaving() {
     m_notSaving->setText(m_store->notSaving());

@@ -41,6 +41,8 @@ public:
     ~PracticeWindow() override;
 
     const practice::Session& session() const { return m_session; }
+    // The session's row in the records; 0 before its first answer is written.
+    std::int64_t sessionId() const { return m_sessionId; }
     AnswerGrid* grid() const { return m_grid; }
 
 signals:
