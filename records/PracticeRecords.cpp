@@ -136,6 +136,10 @@ std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, 
     // year of practice takes a third less room. Only a new, empty file takes the setting.
     if (!records->Exec("PRAGMA user_version") || !records->Exec("PRAGMA page_size=16384") ||
         !records->Exec("PRAGMA journal_mode=WAL") ||
+        // Each keystroke appends a page to the log: it is copied back into the file every
+        // 64 pages (1 MB) and cut back to that size, so that a nearly full disk is not filled
+        // by the log alone.
+        !records->Exec("PRAGMA wal_autocheckpoint=64") || !records->Exec("PRAGMA journal_size_limit=1048576") ||
         !records->Exec("PRAGMA synchronous=FULL") || !records->Exec("PRAGMA foreign_keys=ON") || !records->Migrate()) {
         error = records->m_error;
         return nullptr;

@@ -73,7 +73,7 @@ if os.geteuid() != 0:
     checks.finish()
 
 # A full disk: the writes that fit are kept, the one that did not is reported as a full disk.
-point = mount_tmpfs("size=512k")
+point = mount_tmpfs("size=3m")
 check(point is not None, "a small tmpfs is mounted")
 if point:
     try:

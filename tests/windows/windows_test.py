@@ -1,7 +1,9 @@
 """The Windows build under Wine, compared with the Linux build and installed as a user would.
 
 usage: windows_test.py LINUX_TOOL WINDOWS_TOOL WINE_RUN SETUP_EXE VERSION BUILD_DIR"""
+import glob
 import os
+import sqlite3
 import shutil
 import subprocess
 import sys
@@ -132,6 +134,47 @@ else:
         time.sleep(3)
         sheets = shot("pellarin-windows-sheets.png")
         check(os.path.getsize(sheets) > 20000, "screenshots saved under the build folder")
+
+        # Practice on screen: F6, a name, two answers, written to the records in the user's
+        # application data folder as they are typed.
+        def window_id(title):
+            deadline = time.monotonic() + 30
+            while time.monotonic() < deadline:
+                found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], capture_output=True,
+                                       text=True, timeout=30).stdout.split()
+                if found:
+                    return found[-1]
+                time.sleep(0.3)
+            return None
+
+        subprocess.run(["xdotool", "key", "F6"], timeout=30)
+        dialog = window_id("在屏幕上练习$")
+        check(dialog is not None, "F6 asks for the child's name")
+        if dialog:
+            subprocess.run(["xdotool", "windowactivate", "--sync", dialog], timeout=30)
+            subprocess.run(["xdotool", "type", "--delay", "50", "Xiaoming"], timeout=30)
+            subprocess.run(["xdotool", "key", "Return"], timeout=30)
+        practice = window_id("Xiaoming")
+        check(practice is not None, "the practice window opens")
+        if practice:
+            subprocess.run(["xdotool", "windowactivate", "--sync", practice], timeout=30)
+            subprocess.run(["xdotool", "type", "--delay", "50", "12\t7\t"], timeout=30)
+            answers = None
+            deadline = time.monotonic() + 30
+            while answers is None and time.monotonic() < deadline:
+                time.sleep(0.3)
+                for path in glob.glob(os.path.join(PREFIX, "drive_c", "users", "*", "AppData", "Roaming", "Pellarin",
+                                                   "practice.sqlite")):
+                    db = sqlite3.connect(f"file:{path}?mode=ro", uri=True)
+                    try:
+                        row = db.execute("SELECT answers FROM sessions").fetchone()
+                        answers = row[0].split(",")[:2] if row and row[0].startswith("12,7") else None
+                    except sqlite3.Error:
+                        pass
+                    finally:
+                        db.close()
+            check(answers == ["12", "7"], f"the answers are in the records as they are typed ({answers})")
+            shot("pellarin-windows-practice.png")
     finally:
         program.kill()
         run("wineserver", "-k", env=dict(os.environ, WINEPREFIX=PREFIX))
