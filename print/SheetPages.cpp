@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <optional>
 
-#include "sheets/SheetText.h"
 #include "fonts/Fonts.h"
+#include "sheets/SheetText.h"
 
 namespace sheet_pages {
 namespace {

@@ -351,6 +351,19 @@ private slots:
         QCOMPARE(m_questions.size(), 3);  // keep, continue, hand in with blanks: no offer this time
     }
 
+    void everyFailureNamesTheFileAndWhatToDo() {
+        using F = PracticeRecords::Failure;
+        for (F failure : {F::CannotOpen, F::NotRecords, F::ReadOnly, F::Busy, F::Full, F::TooNew, F::Other}) {
+            for (bool opening : {true, false}) {
+                const QString text = PracticeStore::Message(m_records, {failure, "disk I/O error"}, opening);
+                QVERIFY2(text.contains(QDir::toNativeSeparators(m_records)), qPrintable(text));
+                QVERIFY2(text.contains(QStringLiteral("请")), qPrintable(text));  // what to do
+                QVERIFY2(text.contains(QStringLiteral("照常进行")) && text.contains(QStringLiteral("不会被保存")),
+                         qPrintable(text));
+            }
+        }
+    }
+
     void anUnusableRecordsFileIsNamedAndLeftAlone() {
         // Not a database: practice goes on without saving, and the file keeps every byte.
         QDir().mkpath(QFileInfo(m_records).absolutePath());

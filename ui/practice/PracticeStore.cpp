@@ -28,11 +28,11 @@ void PracticeStore::SetPathForTests(const QString& path) { PathForTests() = path
 PracticeStore::PracticeStore(QString path) : m_path(path.isEmpty() ? DefaultPath() : std::move(path)) {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     m_records = PracticeRecords::Open(pellarin::NativePath(m_path), m_openError);
-    if (!m_records) m_notSaving = Describe(m_openError, true);
+    if (!m_records) m_notSaving = Message(m_path, m_openError, true);
 }
 
-QString PracticeStore::Describe(const PracticeRecords::Error& error, bool opening) const {
-    const QString file = QDir::toNativeSeparators(m_path);
+QString PracticeStore::Message(const QString& path, const PracticeRecords::Error& error, bool opening) {
+    const QString file = QDir::toNativeSeparators(path);
     QString what;
     switch (error.failure) {
     case PracticeRecords::Failure::NotRecords:
@@ -58,9 +58,11 @@ QString PracticeStore::Describe(const PracticeRecords::Error& error, bool openin
         what = QStringLiteral("读写出错（%1）。请检查磁盘后再试。").arg(QString::fromStdString(error.detail));
         break;
     }
-    return (opening ? QStringLiteral("无法打开练习记录“%1”：%2\r\n").arg(file, what)
-                    : QStringLiteral("无法保存到练习记录“%1”：%2\r\n").arg(file, what)) +
-           QStringLiteral("这次练习照常进行，但不会被保存。这个文件没有被改动。");
+    return opening ? QStringLiteral("无法打开练习记录“%1”：%2\r\n这次练习照常进行，但不会被保存。这个文件没有被改动。")
+                         .arg(file, what)
+                   : QStringLiteral("无法保存到练习记录“%1”：%2\r\n这次练习照常进行，但后面的答案不会被保存；"
+                                    "之前保存的都还在这个文件里。")
+                         .arg(file, what);
 }
 
 void PracticeStore::ReportOpening(QWidget* parent) {
@@ -69,7 +71,7 @@ void PracticeStore::ReportOpening(QWidget* parent) {
 
 bool PracticeStore::Check(bool ok, QWidget* parent) {
     if (ok || !m_records) return ok;
-    m_notSaving = Describe(m_records->lastError(), false);
+    m_notSaving = Message(m_path, m_records->lastError(), false);
     m_records.reset();
     MessageBox::Warning(parent, kTitle, m_notSaving);
     return false;

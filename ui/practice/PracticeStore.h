@@ -26,13 +26,14 @@ public:
     // rather than fail again on every keystroke. Returns `ok`.
     bool Check(bool ok, QWidget* parent);
 
+    // What the user is told when the file at `path` could not be opened (or written to).
+    static QString Message(const QString& path, const PracticeRecords::Error& error, bool opening);
+
     static QString DefaultPath();
     // Where tests keep their records.
     static void SetPathForTests(const QString& path);
 
 private:
-    QString Describe(const PracticeRecords::Error& error, bool opening) const;
-
     QString m_path;
     std::unique_ptr<PracticeRecords> m_records;
     PracticeRecords::Error m_openError;
