@@ -22,7 +22,7 @@ def program(path, expect, child="小明", wait=True):
     """The records' own code on `path`, told what to expect (see RecordsOnDisk in the tests)."""
     env = dict(os.environ, PELLARIN_RECORDS_FILE=("Z:" + path if WINDOWS else path),
                PELLARIN_RECORDS_EXPECT=expect, PELLARIN_RECORDS_CHILD=child)
-    args = [PROGRAM, "--gtest_filter=RecordsOnDisk.*"]
+    args = [PROGRAM, "--gtest_filter=RecordsOnDisk.*", "--gtest_also_run_disabled_tests"]
     p = subprocess.Popen(args, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     return p if not wait else finished(p)
 
