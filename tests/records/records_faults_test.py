@@ -3,6 +3,7 @@ read-only mount and two programs writing at once. The file is never destroyed: w
 written before the failure is still there and whole.
 
 usage: records_faults_test.py RECORDS_TESTS [--windows]  (the GoogleTest program, or its Wine wrapper)"""
+import contextlib
 import os
 import sqlite3
 import subprocess
@@ -45,18 +46,18 @@ def whole(path, immutable=False):
         db.close()
 
 
-def mount_tmpfs(options):
+@contextlib.contextmanager
+def tmpfs(options):
+    """The records file's path on a tmpfs of its own while the block runs; None if not mounted."""
     point = tempfile.mkdtemp(prefix="pellarin-records-")
-    r = subprocess.run(["mount", "-t", "tmpfs", "-o", options, "tmpfs", point], capture_output=True)
-    if r.returncode != 0:
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", options, "tmpfs", point], capture_output=True)
+    check(mounted.returncode == 0, f"a tmpfs ({options}) is mounted")
+    try:
+        yield os.path.join(point, "practice.sqlite") if mounted.returncode == 0 else None
+    finally:
+        if mounted.returncode == 0:
+            subprocess.run(["umount", point])
         os.rmdir(point)
-        return None
-    return point
-
-
-def unmount(point):
-    subprocess.run(["umount", point])
-    os.rmdir(point)
 
 
 # Two programs at once, on an ordinary disk: each writes 150 sessions; none is lost.
@@ -73,29 +74,19 @@ if os.geteuid() != 0:
     checks.finish()
 
 # A full disk: the writes that fit are kept, the one that did not is reported as a full disk.
-point = mount_tmpfs("size=3m")
-check(point is not None, "a small tmpfs is mounted")
-if point:
-    try:
-        path = os.path.join(point, "practice.sqlite")
+with tmpfs("size=3m") as path:
+    if path:
         check(program(path, "full"), "writing until the disk is full reports a full disk")
         ok, count = whole(path)
         check(ok and count > 10, f"what was written before is whole ({count} sessions)")
-    finally:
-        unmount(point)
 
 # A read-only mount: refused with its reason, and not a byte changed.
-point = mount_tmpfs("size=4m")
-check(point is not None, "a tmpfs is mounted")
-if point:
-    try:
-        path = os.path.join(point, "practice.sqlite")
+with tmpfs("size=4m") as path:
+    if path:
         check(program(path, "writer"), "records are written before the mount turns read-only")
-        subprocess.run(["mount", "-o", "remount,ro", point], check=True)
+        subprocess.run(["mount", "-o", "remount,ro", os.path.dirname(path)], check=True)
         before = open(path, "rb").read()
         check(program(path, "read-only"), "a read-only file is refused as read-only")
         check(open(path, "rb").read() == before, "the read-only file is unchanged")
         check(whole(path, immutable=True) == (True, 150), "and still whole")
-    finally:
-        unmount(point)
 checks.finish()
