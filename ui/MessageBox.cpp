@@ -22,6 +22,7 @@ QMessageBox::StandardButton MessageBox::Question(QWidget* parent, const QString&
     }
     QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
+    box.setTextFormat(Qt::PlainText);  // names and file names as they are, never markup
     box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
@@ -45,5 +46,6 @@ void MessageBox::Show(QWidget* parent, QMessageBox::Icon icon, const QString& ti
     }
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }

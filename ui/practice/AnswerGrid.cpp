@@ -41,6 +41,7 @@ AnswerGrid::AnswerGrid(const std::vector<practice::Problem>& problems, QWidget* 
         QGridLayout* grid = i < practice::kTwoOperandCount ? twoOperand : chained;
         const int row = i < practice::kTwoOperandCount ? place.row : place.row - practice::kTwoOperandCount / practice::kTwoOperandColumns;
         auto* problem = new QLabel(QString::fromStdString(problems[i].text), this);
+        problem->setTextFormat(Qt::PlainText);  // the box's text as it stands, never markup
         problem->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         auto* field = new QLineEdit(this);
         field->setObjectName(QStringLiteral("Answer_%1").arg(i + 1));

@@ -20,6 +20,7 @@ DrillPanel::DrillPanel(QWidget* parent) : QWidget(parent) {
     m_problem = new QLabel(this);
     m_problem->setObjectName(QStringLiteral("DrillProblem"));
     m_problem->setAlignment(Qt::AlignCenter);
+    m_problem->setTextFormat(Qt::PlainText);  // the box's text as it stands, never markup
     QFont big = m_problem->font();
     big.setPointSizeF(32);
     m_problem->setFont(big);
@@ -34,6 +35,7 @@ DrillPanel::DrillPanel(QWidget* parent) : QWidget(parent) {
     m_feedback = new QLabel(this);
     m_feedback->setObjectName(QStringLiteral("DrillFeedback"));
     m_feedback->setAlignment(Qt::AlignCenter);
+    m_feedback->setTextFormat(Qt::PlainText);
     m_back = new QPushButton(QStringLiteral("回到试卷"), this);
     m_back->setObjectName(QStringLiteral("DrillBack"));
 

@@ -53,13 +53,16 @@ PracticeWindow::PracticeWindow(PracticeSetup setup, std::shared_ptr<PracticeStor
     setWindowTitle(QStringLiteral("%1 · %2 · 第 %3 份").arg(kTitle, m_setup.child).arg(m_setup.sheet));
     if (m_sessionId) m_session.Restore(m_setup.answers, m_setup.elapsedMs);
 
+    // Names and the box's text are shown as they are typed, never read as markup.
     auto* title = new QLabel(m_setup.title, this);
     title->setObjectName(QStringLiteral("PracticeTitle"));
+    title->setTextFormat(Qt::PlainText);
     QFont titleFont = title->font();
     titleFont.setPointSizeF(kSmallestPoint + 4);
     titleFont.setBold(true);
     title->setFont(titleFont);
-    auto* who = new QLabel(QStringLiteral("姓名：%1　　第 %2 份").arg(m_setup.child.toHtmlEscaped()).arg(m_setup.sheet), this);
+    auto* who = new QLabel(QStringLiteral("姓名：%1　　第 %2 份").arg(m_setup.child).arg(m_setup.sheet), this);
+    who->setTextFormat(Qt::PlainText);
     m_time = new QLabel(this);
     m_time->setObjectName(QStringLiteral("PracticeTime"));
     m_showTime = new QCheckBox(QStringLiteral("显示用时"), this);
