@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 

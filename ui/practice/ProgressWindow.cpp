@@ -40,13 +40,13 @@ QString Duration(std::int64_t ms) {
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-// A field as a spreadsheet reads it: quoted when it holds a comma, a quote or a line break.
-QString CsvField(const QString& text) {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r'))) {
-        return text;
-    }
-    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+// A name as a spreadsheet reads it: quoted when it holds a comma, a quote or a line break, and
+// never taken for a formula (a name typed as "=..." would otherwise be run as one).
+QString CsvField(QString text) {
+    if (!text.isEmpty() && QStringLiteral("=+-@").contains(text.front())) text.prepend(QLatin1Char('\''));
+    static const QRegularExpression needsQuotes(QStringLiteral("[,\"\r\n]"));
+    if (!text.contains(needsQuotes)) return text;
+    return QLatin1Char('"') + text.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
 }  // namespace
