@@ -56,45 +56,44 @@ PracticeCommands::PracticeCommands(QWidget* window, OutputBox* output)
     m_output->setToolTip(m_output->toolTip() + QStringLiteral("；在屏幕上练习（F6）"));
 }
 
+void PracticeCommands::Open(const std::shared_ptr<PracticeStore>& store, PracticeSetup setup) {
+    auto* window = new PracticeWindow(std::move(setup), store, TheClock(), DrillSeed(), m_window);
+    connect(window, &PracticeWindow::progressRequested, this, &PracticeCommands::ShowProgress);
+    m_open.removeAll(nullptr);
+    m_open << window;
+    window->show();
+    window->activateWindow();
+}
+
+bool PracticeCommands::TakeUpKeptSession(const std::shared_ptr<PracticeStore>& store) {
+    PracticeRecords* records = store->records();
+    auto kept = records ? records->Unfinished() : std::nullopt;
+    // A session already open in a window here is not offered a second time.
+    if (!kept || IsOpen(kept->id)) return false;
+    int answered = 0;
+    for (const auto& answer : kept->answers) answered += !answer.empty();
+    const auto answer = MessageBox::Question(
+        m_window, kTitle,
+        QStringLiteral("%1 做第 %2 份试卷时还没有交卷（已经答了 %3 道题）。现在接着做吗？\r\n"
+                       "选“否”，就放下那一次，开始新的练习。")
+            .arg(QString::fromStdString(kept->child))
+            .arg(kept->sheet)
+            .arg(answered),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::Yes) {
+        for (auto& problem : kept->problems) problem = PracticeProblem(QString::fromStdString(problem.text));
+        Open(store, {QString::fromStdString(kept->child), kept->sheet, QString::fromStdString(kept->title),
+                     std::move(kept->problems), kept->id, std::move(kept->answers), kept->elapsedMs});
+    } else if (answer == QMessageBox::No) {
+        store->Check(records->PutAside(kept->id), m_window);
+    }
+    return answer != QMessageBox::No;
+}
+
 void PracticeCommands::Start() {
     auto store = std::make_shared<PracticeStore>();
     store->ReportOpening(m_window);
-    const practice::Clock& clock = TheClock();
-    auto open = [&](PracticeSetup setup) {
-        auto* window = new PracticeWindow(std::move(setup), store, clock, DrillSeed(), m_window);
-        connect(window, &PracticeWindow::progressRequested, this, &PracticeCommands::ShowProgress);
-        m_open.removeAll(nullptr);
-        m_open << window;
-        window->show();
-        window->activateWindow();
-    };
-
-    PracticeRecords* records = store->records();
-    if (records) {
-        // A session already open in a window here is not offered a second time.
-        auto kept = records->Unfinished();
-        if (kept && !IsOpen(kept->id)) {
-            int answered = 0;
-            for (const auto& answer : kept->answers) answered += !answer.empty();
-            const auto answer = MessageBox::Question(
-                m_window, kTitle,
-                QStringLiteral("%1 做第 %2 份试卷时还没有交卷（已经答了 %3 道题）。现在接着做吗？\r\n"
-                               "选“否”，就放下那一次，开始新的练习。")
-                    .arg(QString::fromStdString(kept->child))
-                    .arg(kept->sheet)
-                    .arg(answered),
-                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-            if (answer == QMessageBox::Cancel) return;
-            if (answer == QMessageBox::Yes) {
-                for (auto& problem : kept->problems) problem = PracticeProblem(QString::fromStdString(problem.text));
-                open({QString::fromStdString(kept->child), kept->sheet, QString::fromStdString(kept->title),
-                      std::move(kept->problems), kept->id, std::move(kept->answers), kept->elapsedMs});
-                return;
-            }
-            store->Check(records->PutAside(kept->id), m_window);
-            records = store->records();
-        }
-    }
+    if (TakeUpKeptSession(store)) return;
 
     const std::vector<PracticeSheet> sheets = PracticeSheetsOf(m_output->text());
     if (sheets.empty()) {
@@ -107,8 +106,8 @@ void PracticeCommands::Start() {
         return;
     }
     QStringList children;
-    if (records) {
-        for (const auto& name : records->Children()) children << QString::fromStdString(name);
+    if (store->records()) {
+        for (const auto& name : store->records()->Children()) children << QString::fromStdString(name);
     }
     QList<int> numbers;
     std::vector<std::vector<practice::Problem>> problems;
@@ -124,7 +123,7 @@ void PracticeCommands::Start() {
                        m_window);
     if (dialog.exec() != QDialog::Accepted) return;
     const PracticeSheet& sheet = sheets[static_cast<std::size_t>(dialog.sheetIndex())];
-    open({dialog.child(), sheet.number, sheet.title, sheet.problems, 0, {}, 0});
+    Open(store, {dialog.child(), sheet.number, sheet.title, sheet.problems, 0, {}, 0});
 }
 
 bool PracticeCommands::IsOpen(std::int64_t sessionId) const {

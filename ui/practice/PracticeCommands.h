@@ -4,9 +4,12 @@
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
+#include <memory>
 
 class OutputBox;
+class PracticeStore;
 class PracticeWindow;
+struct PracticeSetup;
 class QWidget;
 namespace practice {
 class Clock;
@@ -29,6 +32,10 @@ public:
     static void SetDrillSeedForTests(std::uint32_t seed);
 
 private:
+    void Open(const std::shared_ptr<PracticeStore>& store, PracticeSetup setup);
+    // Offers the session left unfinished last time; true when that took the place of a new one
+    // (taken up, or the user cancelled).
+    bool TakeUpKeptSession(const std::shared_ptr<PracticeStore>& store);
     bool IsOpen(std::int64_t sessionId) const;
 
     QWidget* m_window;
