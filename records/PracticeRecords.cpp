@@ -130,17 +130,26 @@ std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, 
         error = {Failure::ReadOnly, "read-only"};
         return nullptr;
     }
-    // Reading the version is the first look inside the file: a file that is not a database
-    // fails here, before anything is written to it.
-    // A session is about 1.4 kB, which fills 4 kB pages badly (two to a page); in 16 kB pages a
-    // year of practice takes a third less room. Only a new, empty file takes the setting.
-    if (!records->Exec("PRAGMA user_version") || !records->Exec("PRAGMA page_size=16384") ||
-        !records->Exec("PRAGMA journal_mode=WAL") ||
-        // Each keystroke appends a page to the log: it is copied back into the file every
-        // 64 pages (1 MB) and cut back to that size, so that a nearly full disk is not filled
-        // by the log alone.
-        !records->Exec("PRAGMA wal_autocheckpoint=64") || !records->Exec("PRAGMA journal_size_limit=1048576") ||
-        !records->Exec("PRAGMA synchronous=FULL") || !records->Exec("PRAGMA foreign_keys=ON") || !records->Migrate()) {
+    // The settings, in this order:
+    // - reading the version is the first look inside the file: a file that is not a database
+    //   fails here, before anything is written to it;
+    // - a session is about 1.4 kB, which fills 4 kB pages badly (two to a page); in 16 kB
+    //   pages a year of practice takes a third less room (only a new, empty file takes it);
+    // - the log (WAL) lets a reader see the file while another program writes. Each keystroke
+    //   appends a page to it: it is copied back into the file every 64 pages (1 MB) and cut
+    //   back to that size, so that a nearly full disk is not filled by the log alone. A file
+    //   that cannot take WAL keeps its rollback journal, which is as safe;
+    // - every commit reaches the disk before the program goes on: a power cut keeps the
+    //   answers typed before it.
+    for (const char* setting : {"PRAGMA user_version", "PRAGMA page_size=16384", "PRAGMA journal_mode=WAL",
+                                "PRAGMA wal_autocheckpoint=64", "PRAGMA journal_size_limit=1048576",
+                                "PRAGMA synchronous=FULL"}) {
+        if (!records->Exec(setting)) {
+            error = records->m_error;
+            return nullptr;
+        }
+    }
+    if (!records->Migrate()) {
         error = records->m_error;
         return nullptr;
     }
@@ -165,8 +174,6 @@ bool PracticeRecords::Exec(const char* sql) {
     int step;
     while ((step = sqlite3_step(s)) == SQLITE_ROW) {
     }
-    // journal_mode answers with the mode it got: a file that cannot take WAL (a read-only
-    // folder) keeps its journal, which is still safe.
     return step == SQLITE_DONE || Fail(step);
 }
 

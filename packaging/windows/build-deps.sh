@@ -37,7 +37,7 @@ libzip_flags=(
 
 # SQLite as one static library: the amalgamation that its own build makes from Debian's source
 # (with the machine's compiler and tclsh), compiled for Windows. Nothing to ship beside the program.
-sqlite_flags=(-O2 -DSQLITE_THREADSAFE=1 -DSQLITE_DEFAULT_FOREIGN_KEYS=1 -DSQLITE_OMIT_LOAD_EXTENSION)
+sqlite_flags=(-O2 -DSQLITE_THREADSAFE=1 -DSQLITE_OMIT_LOAD_EXTENSION)
 
 key="$(printf '%s\n' "$qt_version" "${qt_flags[@]}" | sha256sum | cut -c1-12)"
 prefix="${1:-$cache/win64-qt$qt_version-$key}"
