@@ -18,7 +18,7 @@ namespace {
 std::vector<Problem> Problems(std::initializer_list<int> values) {
     std::vector<Problem> problems;
     int n = 0;
-    for (int value : values) problems.push_back({"P" + std::to_string(n++) + "=", value});
+    for (int value : values) problems.push_back({std::to_string(n++).append("="), value});
     return problems;
 }
 
