@@ -137,28 +137,33 @@ else:
 
         # Practice on screen: F6, a name, two answers, written to the records in the user's
         # application data folder as they are typed.
+        def xdotool(*args):
+            return subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=30)
+
         def window_id(title):
             deadline = time.monotonic() + 30
             while time.monotonic() < deadline:
-                found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], capture_output=True,
-                                       text=True, timeout=30).stdout.split()
+                found = xdotool("search", "--onlyvisible", "--name", title).stdout.split()
                 if found:
                     return found[-1]
                 time.sleep(0.3)
             return None
 
-        subprocess.run(["xdotool", "key", "F6"], timeout=30)
+        def type_into(window, text, *keys):
+            xdotool("windowactivate", "--sync", window)
+            xdotool("type", "--delay", "50", text)
+            for key in keys:
+                xdotool("key", key)
+
+        xdotool("key", "F6")
         dialog = window_id("在屏幕上练习$")
         check(dialog is not None, "F6 asks for the child's name")
         if dialog:
-            subprocess.run(["xdotool", "windowactivate", "--sync", dialog], timeout=30)
-            subprocess.run(["xdotool", "type", "--delay", "50", "Xiaoming"], timeout=30)
-            subprocess.run(["xdotool", "key", "Return"], timeout=30)
+            type_into(dialog, "Xiaoming", "Return")
         practice = window_id("Xiaoming")
         check(practice is not None, "the practice window opens")
         if practice:
-            subprocess.run(["xdotool", "windowactivate", "--sync", practice], timeout=30)
-            subprocess.run(["xdotool", "type", "--delay", "50", "12\t7\t"], timeout=30)
+            type_into(practice, "12\t7\t")
             answers = None
             deadline = time.monotonic() + 30
             while answers is None and time.monotonic() < deadline:
