@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <thread>
 #include <unordered_set>
 
 using practice::MissedEntry;
@@ -130,31 +132,39 @@ std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, 
         error = {Failure::ReadOnly, "read-only"};
         return nullptr;
     }
-    // The settings, in this order:
-    // - reading the version is the first look inside the file: a file that is not a database
-    //   fails here, before anything is written to it;
-    // - a session is about 1.4 kB, which fills 4 kB pages badly (two to a page); in 16 kB
-    //   pages a year of practice takes a third less room (only a new, empty file takes it);
-    // - the log (WAL) lets a reader see the file while another program writes. Each keystroke
-    //   appends a page to it: it is copied back into the file every 64 pages (1 MB) and cut
-    //   back to that size, so that a nearly full disk is not filled by the log alone. A file
-    //   that cannot take WAL keeps its rollback journal, which is as safe;
-    // - every commit reaches the disk before the program goes on: a power cut keeps the
-    //   answers typed before it.
-    for (const char* setting : {"PRAGMA user_version", "PRAGMA page_size=16384", "PRAGMA journal_mode=WAL",
-                                "PRAGMA wal_autocheckpoint=64", "PRAGMA journal_size_limit=1048576",
-                                "PRAGMA synchronous=FULL"}) {
-        if (!records->Exec(setting)) {
+    // Two programs opening a new file at once can meet in the middle of its set-up, where
+    // SQLite answers "busy" at once rather than wait (it would be a deadlock); the one that
+    // loses tries again until the other is done.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(busyMs);
+    while (!records->SetUp()) {
+        if (records->m_error.failure != Failure::Busy || std::chrono::steady_clock::now() >= deadline) {
             error = records->m_error;
             return nullptr;
         }
-    }
-    if (!records->Migrate()) {
-        error = records->m_error;
-        return nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     error = {};
     return records;
+}
+
+// The file's settings, in this order:
+// - reading the version is the first look inside the file: a file that is not a database
+//   fails here, before anything is written to it;
+// - a session is about 1.4 kB, which fills 4 kB pages badly (two to a page); in 16 kB
+//   pages a year of practice takes a third less room (only a new, empty file takes it);
+// - the log (WAL) lets a reader see the file while another program writes. Each keystroke
+//   appends a page to it: it is copied back into the file every 64 pages (1 MB) and cut
+//   back to that size, so that a nearly full disk is not filled by the log alone. A file
+//   that cannot take WAL keeps its rollback journal, which is as safe;
+// - every commit reaches the disk before the program goes on: a power cut keeps the
+//   answers typed before it.
+bool PracticeRecords::SetUp() {
+    for (const char* setting : {"PRAGMA user_version", "PRAGMA page_size=16384", "PRAGMA journal_mode=WAL",
+                                "PRAGMA wal_autocheckpoint=64", "PRAGMA journal_size_limit=1048576",
+                                "PRAGMA synchronous=FULL"}) {
+        if (!Exec(setting)) return false;
+    }
+    return Migrate();
 }
 
 PracticeRecords::~PracticeRecords() {

@@ -91,6 +91,8 @@ public:
 
 private:
     explicit PracticeRecords(sqlite3* db) : m_db(db) {}
+    // The file's settings and its schema brought up to date.
+    bool SetUp();
     bool Migrate();
     bool Exec(const char* sql);
     // Runs `change` in one transaction that takes the write lock at once.
