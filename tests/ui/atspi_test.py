@@ -18,7 +18,10 @@ def outer():
     """Starts Xvfb on a free display and runs this script again inside a D-Bus session."""
     # Xvfb picks a free display itself and says which.
     read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+    # -noreset: an X server resets when its last client goes (the bus launcher, say), and for
+    # that moment it turns away the program that starts.
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24", "-nolisten", "tcp",
+                             "-noreset"],
                             pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write)
     try:
