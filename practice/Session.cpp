@@ -1,14 +1,9 @@
 #include "Session.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace practice {
-
-Place PlaceOf(int index) {
-    if (index < kTwoOperandCount) return {index / kTwoOperandColumns, index % kTwoOperandColumns};
-    const int chained = index - kTwoOperandCount;
-    return {kTwoOperandCount / kTwoOperandColumns + chained / kChainedColumns, chained % kChainedColumns};
-}
 
 bool IsAnswerText(const std::string& text) {
     return text.size() <= kMaxDigits && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -75,6 +70,23 @@ const Result& Session::HandIn(std::int64_t nowMs) {
         if (mark == Mark::Right) ++m_result.right;
     }
     return m_result;
+}
+
+Outcome Session::MissedAndRight() const {
+    Outcome outcome;
+    if (!m_finished) return outcome;
+    std::unordered_set<std::string> seen;
+    for (std::size_t i = 0; i < m_problems.size(); ++i) {
+        if (m_problems[i].Asked() && m_result.marks[i] != Mark::Right && seen.insert(m_problems[i].text).second) {
+            outcome.missed.push_back(m_problems[i]);
+        }
+    }
+    for (std::size_t i = 0; i < m_problems.size(); ++i) {
+        if (m_result.marks[i] == Mark::Right && seen.insert(m_problems[i].text).second) {
+            outcome.right.push_back(m_problems[i]);
+        }
+    }
+    return outcome;
 }
 
 }  // namespace practice

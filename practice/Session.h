@@ -16,16 +16,6 @@ struct Problem {
     bool operator==(const Problem&) const = default;
 };
 
-// A sheet's two-operand rows (16 of 5) and chained rows (5 of 4), in reading order.
-inline constexpr int kTwoOperandCount = 80, kTwoOperandColumns = 5;
-inline constexpr int kChainedCount = 20, kChainedColumns = 4;
-inline constexpr int kProblemsPerSheet = kTwoOperandCount + kChainedCount;
-// Where problem i sits on the sheet.
-struct Place {
-    int row, column;
-};
-Place PlaceOf(int index);
-
 enum class Mark { Right, Wrong, Blank };
 
 // An answer as the child typed it: up to this many digits.
@@ -41,6 +31,12 @@ struct Result {
 
     // Right answers per minute of the time taken; 0 before any time has passed.
     double RatePerMinute() const;
+};
+
+// A handed-in sheet's problems, each once: those missed (wrong or left blank) and those
+// answered right. A problem met twice on one sheet is missed if it was missed either time.
+struct Outcome {
+    std::vector<Problem> missed, right;
 };
 
 // A child's work on one sheet: the answers as they stand, and the time spent on them. The
@@ -68,6 +64,8 @@ public:
     // Hands the sheet in: every field marked at once, the clock stopped.
     const Result& HandIn(std::int64_t nowMs);
     const Result& result() const { return m_result; }
+    // Nothing before it is handed in.
+    Outcome MissedAndRight() const;
 
 private:
     std::vector<Problem> m_problems;

@@ -318,16 +318,11 @@ bool PracticeRecords::Finish(std::int64_t id, const practice::Session& session, 
         Bind(s, 6, id);
         const int step = sqlite3_step(s);
         if (step != SQLITE_DONE) return Fail(step);
-        // A problem met twice on one sheet counts once, as missed if missed either time.
-        std::unordered_set<std::string> seen;
-        for (std::size_t i = 0; i < session.problems().size(); ++i) {
-            const Problem& problem = session.problems()[i];
-            if (!problem.Asked() || result.marks[i] == practice::Mark::Right) continue;
-            if (seen.insert(problem.text).second && !Update(child, problem, false, day)) return false;
+        const practice::Outcome outcome = session.MissedAndRight();
+        for (const Problem& problem : outcome.missed) {
+            if (!Update(child, problem, false, day)) return false;
         }
-        for (std::size_t i = 0; i < session.problems().size(); ++i) {
-            const Problem& problem = session.problems()[i];
-            if (result.marks[i] != practice::Mark::Right || !seen.insert(problem.text).second) continue;
+        for (const Problem& problem : outcome.right) {
             if (!Update(child, problem, true, day)) return false;
         }
         return true;

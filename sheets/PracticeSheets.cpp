@@ -9,6 +9,14 @@ practice::Problem PracticeProblem(const QString& printed) {
     return {printed.toStdString(), writable ? static_cast<int>(*value) : -1};
 }
 
+Place PlaceOf(int index) {
+    using namespace sheet_text;
+    constexpr int kTwoOperands = kTwoOperandRows * kTwoOperandColumns;
+    if (index < kTwoOperands) return {index / kTwoOperandColumns, index % kTwoOperandColumns};
+    const int chained = index - kTwoOperands;
+    return {kTwoOperandRows + chained / kChainedColumns, chained % kChainedColumns};
+}
+
 std::vector<PracticeSheet> PracticeSheetsOf(const QString& boxText) {
     std::vector<PracticeSheet> sheets;
     for (const auto& section : sheet_text::Read(boxText)) {

@@ -16,3 +16,10 @@ struct PracticeSheet {
 std::vector<PracticeSheet> PracticeSheetsOf(const QString& boxText);
 // One problem as printed, with the value a child writes for it.
 practice::Problem PracticeProblem(const QString& printed);
+
+// Where a sheet's problem (0 to 99, in reading order) stands: its row, counted over the whole
+// sheet, and its column in that row.
+struct Place {
+    int row, column;
+};
+Place PlaceOf(int index);

@@ -45,6 +45,18 @@ TEST(Session, MarksEachFieldAndCountsOnlyWhatCanBeAnswered) {
     EXPECT_EQ(session.HandIn(90000).elapsedMs, 60000);
 }
 
+TEST(Session, AHandedInSheetSortsEachProblemOnceIntoMissedOrRight) {
+    // "8=" stands twice: right once and wrong once, it is missed. The blank "4=" is missed;
+    // "5=", with no result to write, is neither.
+    Session session({{"7=", 7}, {"8=", 8}, {"4=", 4}, {"8=", 8}, {"5=", -1}, {"7=", 7}});
+    EXPECT_TRUE(session.MissedAndRight().missed.empty()) << "nothing is sorted before it is handed in";
+    for (auto [index, answer] : {std::pair{0, "7"}, {1, "8"}, {3, "9"}, {5, "7"}}) session.SetAnswer(index, answer, 0);
+    session.HandIn(1000);
+    const Outcome outcome = session.MissedAndRight();
+    EXPECT_EQ(outcome.missed, (std::vector<Problem>{{"4=", 4}, {"8=", 8}})) << "in the order of their first miss";
+    EXPECT_EQ(outcome.right, (std::vector<Problem>{{"7=", 7}}));
+}
+
 TEST(Session, TimeRunsFromTheFirstKeyAndOnlyWhileTheSheetIsOpen) {
     Session session(Problems({1, 2, 3}));
     EXPECT_FALSE(session.started());
@@ -66,16 +78,6 @@ TEST(Session, TimeRunsFromTheFirstKeyAndOnlyWhileTheSheetIsOpen) {
     EXPECT_EQ(resumed.ElapsedMs(4'000'000), 30'000);
     EXPECT_EQ(resumed.HandIn(5'012'000).elapsedMs, 42'000);
     EXPECT_EQ(resumed.result().right, 3);
-}
-
-TEST(Session, PlacesFollowThePrintedRows) {
-    EXPECT_EQ(PlaceOf(0).row, 0);
-    EXPECT_EQ(PlaceOf(4).column, 4);
-    EXPECT_EQ(PlaceOf(79).row, 15);
-    EXPECT_EQ(PlaceOf(80).row, 16);
-    EXPECT_EQ(PlaceOf(80).column, 0);
-    EXPECT_EQ(PlaceOf(99).row, 20);
-    EXPECT_EQ(PlaceOf(99).column, 3);
 }
 
 // The drill answered by a child who gets the problems in `wrongOnce` wrong the first time.

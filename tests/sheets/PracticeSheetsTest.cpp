@@ -94,3 +94,13 @@ TEST(PracticeSheetsEdited, APartOutOfFormIsNotOffered) {
     EXPECT_EQ(sheets[1].number, 3);
     EXPECT_TRUE(PracticeSheetsOf(QString()).empty());
 }
+
+TEST(PracticeSheetPlaces, PlacesFollowThePrintedRows) {
+    EXPECT_EQ(PlaceOf(0).row, 0);
+    EXPECT_EQ(PlaceOf(4).column, 4);
+    EXPECT_EQ(PlaceOf(79).row, 15);
+    EXPECT_EQ(PlaceOf(80).row, 16);
+    EXPECT_EQ(PlaceOf(80).column, 0);
+    EXPECT_EQ(PlaceOf(99).row, 20);
+    EXPECT_EQ(PlaceOf(99).column, 3);
+}

@@ -9,8 +9,10 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "sheets/PracticeSheets.h"
+#include "sheets/SheetText.h"
+
 using practice::Mark;
-using practice::PlaceOf;
 
 namespace {
 
@@ -38,8 +40,9 @@ AnswerGrid::AnswerGrid(const std::vector<practice::Problem>& problems, QWidget* 
     const auto* validator = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this);
     for (int i = 0; i < static_cast<int>(problems.size()); ++i) {
         const auto place = PlaceOf(i);
-        QGridLayout* grid = i < practice::kTwoOperandCount ? twoOperand : chained;
-        const int row = i < practice::kTwoOperandCount ? place.row : place.row - practice::kTwoOperandCount / practice::kTwoOperandColumns;
+        const bool isChained = place.row >= sheet_text::kTwoOperandRows;
+        QGridLayout* grid = isChained ? chained : twoOperand;
+        const int row = isChained ? place.row - sheet_text::kTwoOperandRows : place.row;
         auto* problem = new QLabel(QString::fromStdString(problems[i].text), this);
         problem->setTextFormat(Qt::PlainText);  // the box's text as it stands, never markup
         problem->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

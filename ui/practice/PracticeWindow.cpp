@@ -240,22 +240,13 @@ void PracticeWindow::HandIn() {
 }
 
 void PracticeWindow::StartDrill() {
-    const practice::Result& result = m_session.result();
-    std::vector<practice::Problem> missed, known;
-    std::set<std::string> seen;
-    for (std::size_t i = 0; i < m_session.problems().size(); ++i) {
-        const practice::Problem& problem = m_session.problems()[i];
-        if (problem.Asked() && result.marks[i] != practice::Mark::Right && seen.insert(problem.text).second) {
-            missed.push_back(problem);
-        }
-    }
-    for (std::size_t i = 0; i < m_session.problems().size(); ++i) {
-        const practice::Problem& problem = m_session.problems()[i];
-        if (result.marks[i] == practice::Mark::Right && seen.insert(problem.text).second) known.push_back(problem);
-    }
+    auto [missed, known] = m_session.MissedAndRight();
     // Problems missed in earlier sessions come back after this sheet's own; those this sheet
     // asked and the child got right count already.
-    std::set<std::string> carried;
+    std::set<std::string> seen, carried;
+    for (const auto* problems : {&missed, &known}) {
+        for (const auto& problem : *problems) seen.insert(problem.text);
+    }
     if (PracticeRecords* records = m_store->records()) {
         for (const auto& entry : records->MissedList(m_setup.child.toStdString())) {
             if (seen.insert(entry.problem.text).second) {
