@@ -186,16 +186,25 @@ void PracticeWindow::OnAnswerEdited(int index, const QString& text) {
     }
 }
 
-void PracticeWindow::SaveAnswers() {
-    m_savePending = false;
+bool PracticeWindow::Stored(std::int64_t nowMs) {
     PracticeRecords* records = m_store->records();
-    if (!records || m_session.finished()) return;
+    if (!records) return false;
     if (!m_sessionId) {
         m_sessionId = records->Begin(m_setup.child.toStdString(), m_setup.sheet, m_setup.title.toStdString(),
-                                     m_setup.problems, m_clock.NowMs());
-        if (!m_store->Check(m_sessionId != 0, this)) return ShowNotSaving();
+                                     m_setup.problems, nowMs);
+        if (!m_store->Check(m_sessionId != 0, this)) {
+            ShowNotSaving();
+            return false;
+        }
     }
-    if (!m_store->Check(records->SaveAnswers(m_sessionId, m_session.answers(), m_session.ElapsedMs(m_clock.NowMs())), this)) {
+    return true;
+}
+
+void PracticeWindow::SaveAnswers() {
+    m_savePending = false;
+    if (m_session.finished() || !Stored(m_clock.NowMs())) return;
+    const std::int64_t elapsed = m_session.ElapsedMs(m_clock.NowMs());
+    if (!m_store->Check(m_store->records()->SaveAnswers(m_sessionId, m_session.answers(), elapsed), this)) {
         ShowNotSaving();
     }
 }
@@ -223,13 +232,8 @@ void PracticeWindow::HandIn() {
                           .arg(Duration(result.elapsedMs))
                           .arg(result.RatePerMinute(), 0, 'f', 1));
     ShowTime();
-    if (PracticeRecords* records = m_store->records()) {
-        if (!m_sessionId) {
-            m_sessionId = records->Begin(m_setup.child.toStdString(), m_setup.sheet, m_setup.title.toStdString(),
-                                         m_setup.problems, now);
-            m_store->Check(m_sessionId != 0, this);
-        }
-        if (m_store->records()) m_store->Check(records->Finish(m_sessionId, m_session, now, m_clock.Today()), this);
+    if (Stored(now)) {
+        m_store->Check(m_store->records()->Finish(m_sessionId, m_session, now, m_clock.Today()), this);
         ShowNotSaving();
     }
     // The drill takes this sheet's misses and whatever is still on the child's list.
@@ -283,9 +287,8 @@ void PracticeWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (m_savePending) SaveAnswers();
-    PracticeRecords* records = m_store->records();
-    if (!records) {
+    if (m_savePending) SaveAnswers();  // a failure here is asked about below
+    if (!m_store->records()) {
         const auto answer = MessageBox::Question(this, kTitle,
                                                  QStringLiteral("还没有交卷。练习记录无法保存，现在关闭，这次的答案就没有了。确定关闭吗？"),
                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
@@ -301,10 +304,11 @@ void PracticeWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The time up to now, with the answers; "否" keeps them, but never offers them again.
     m_session.Pause(m_clock.NowMs());
-    if (m_sessionId) {
-        m_store->Check(records->SaveAnswers(m_sessionId, m_session.answers(), m_session.ElapsedMs(m_clock.NowMs())), this);
-        if (answer == QMessageBox::No && m_store->records()) m_store->Check(records->PutAside(m_sessionId), this);
+    SaveAnswers();
+    if (answer == QMessageBox::No && m_sessionId && m_store->records()) {
+        m_store->Check(m_store->records()->PutAside(m_sessionId), this);
     }
     event->accept();
 }

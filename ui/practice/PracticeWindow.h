@@ -54,6 +54,9 @@ protected:
 
 private:
     void OnAnswerEdited(int index, const QString& text);
+    // The session has its row in the records (begun at its first answer); false when nothing
+    // is being saved.
+    bool Stored(std::int64_t nowMs);
     void SaveAnswers();
     void HandIn();
     void StartDrill();
