@@ -14,38 +14,33 @@ MessageBox::AnswerHook& TestAnswerHook() {
 QMessageBox::StandardButton MessageBox::Question(QWidget* parent, const QString& title, const QString& text,
                                                  QMessageBox::StandardButtons buttons,
                                                  QMessageBox::StandardButton defaultButton) {
-    const Shown shown{title, text, QMessageBox::Question};
-    if (TestAnswerHook()) return TestAnswerHook()(shown);
-    if (TestHook()) {
-        TestHook()(shown);
-        return defaultButton;
-    }
-    QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
-    box.setObjectName(QStringLiteral("MessageBox"));
-    box.setTextFormat(Qt::PlainText);  // names and file names as they are, never markup
-    box.setDefaultButton(defaultButton);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    return Show(parent, QMessageBox::Question, title, text, buttons, defaultButton);
 }
 
-void MessageBox::SetAnswerHookForTests(AnswerHook hook) { TestAnswerHook() = std::move(hook); }
-
 void MessageBox::Warning(QWidget* parent, const QString& title, const QString& text) {
-    Show(parent, QMessageBox::Warning, title, text);
+    Show(parent, QMessageBox::Warning, title, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void MessageBox::Information(QWidget* parent, const QString& title, const QString& text) {
-    Show(parent, QMessageBox::Information, title, text);
+    Show(parent, QMessageBox::Information, title, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void MessageBox::SetTestHook(Hook hook) { TestHook() = std::move(hook); }
 
-void MessageBox::Show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
+void MessageBox::SetAnswerHookForTests(AnswerHook hook) { TestAnswerHook() = std::move(hook); }
+
+QMessageBox::StandardButton MessageBox::Show(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                             const QString& text, QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton defaultButton) {
+    const Shown shown{title, text, icon};
+    if (icon == QMessageBox::Question && TestAnswerHook()) return TestAnswerHook()(shown);
     if (TestHook()) {
-        TestHook()({title, text, icon});
-        return;
+        TestHook()(shown);
+        return defaultButton;
     }
-    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    QMessageBox box(icon, title, text, buttons, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    box.setTextFormat(Qt::PlainText);  // names and file names as they are, never markup
+    box.setDefaultButton(defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
 }

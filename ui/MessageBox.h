@@ -4,9 +4,9 @@
 #include <QString>
 #include <functional>
 
-// Every box the program shows goes through here: modal, one OK button, and the handler that
-// asked for it goes on only after the user has closed it. Tests install a hook that sees the
-// box instead of the user and answers at once.
+// Every box the program shows goes through here: modal, one OK button (or a question's
+// buttons), and the handler that asked for it goes on only after the user has closed it.
+// Tests install a hook that sees the box instead of the user and answers at once.
 class MessageBox {
 public:
     struct Shown {
@@ -31,5 +31,7 @@ public:
     static void SetAnswerHookForTests(AnswerHook hook);
 
 private:
-    static void Show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text);
+    static QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                            const QString& text, QMessageBox::StandardButtons buttons,
+                                            QMessageBox::StandardButton defaultButton);
 };
