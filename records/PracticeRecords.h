@@ -62,6 +62,8 @@ public:
         int right = 0, asked = 0;
 
         double RatePerMinute() const { return practice::Result{right, asked, elapsedMs, {}}.RatePerMinute(); }
+        // Out of 100, whatever the number asked.
+        double Percent() const { return asked > 0 ? 100.0 * right / asked : 0.0; }
     };
 
     // A new session; its id, or 0 when it could not be written.

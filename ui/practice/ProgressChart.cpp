@@ -12,9 +12,6 @@ namespace {
 const QColor kScoreColour(0x1f, 0x5f, 0xbf);
 const QColor kRateColour(0xe0, 0x6c, 0x00);
 
-double Score(const PracticeRecords::FinishedSession& s) { return s.asked > 0 ? 100.0 * s.right / s.asked : 0.0; }
-double Rate(const PracticeRecords::FinishedSession& s) { return s.RatePerMinute(); }
-
 }  // namespace
 
 ProgressChart::ProgressChart(QWidget* parent) : QWidget(parent) {
@@ -26,7 +23,7 @@ ProgressChart::ProgressChart(QWidget* parent) : QWidget(parent) {
 void ProgressChart::SetSessions(std::vector<PracticeRecords::FinishedSession> sessions) {
     m_sessions = std::move(sessions);
     double top = 0;
-    for (const auto& s : m_sessions) top = std::max(top, Rate(s));
+    for (const auto& s : m_sessions) top = std::max(top, s.RatePerMinute());
     // A round top for the right scale: 10, 20, 30, ...
     m_rateTop = std::max(10.0, std::ceil(top / 10.0) * 10.0);
     update();
@@ -77,9 +74,9 @@ void ProgressChart::paintEvent(QPaintEvent*) {
         painter.drawText(left, plot.bottom() + line + 2, date);
     }
     // The two lines, with a dot on each session while there is room for dots.
-    auto scoreAt = [&](int i) { return QPointF(xOf(i), plot.bottom() - plot.height() * Score(m_sessions[i]) / 100.0); };
+    auto scoreAt = [&](int i) { return QPointF(xOf(i), plot.bottom() - plot.height() * m_sessions[i].Percent() / 100.0); };
     auto rateAt = [&](int i) {
-        return QPointF(xOf(i), plot.bottom() - plot.height() * std::min(1.0, Rate(m_sessions[i]) / m_rateTop));
+        return QPointF(xOf(i), plot.bottom() - plot.height() * std::min(1.0, m_sessions[i].RatePerMinute() / m_rateTop));
     };
     QPainterPath score, rate;
     for (int i = 0; i < count; ++i) {

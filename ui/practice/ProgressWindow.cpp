@@ -148,7 +148,7 @@ bool ProgressWindow::ExportCsv(const QString& path, QString& error) const {
         for (const auto& s : records->Finished(child.toStdString())) {
             csv += QStringList{CsvField(child), Date(s.finishedMs), QString::number(s.sheet), QString::number(s.right),
                                QString::number(s.asked),
-                               QString::number(s.asked ? 100.0 * s.right / s.asked : 0.0, 'f', 0),
+                               QString::number(s.Percent(), 'f', 0),
                                QString::number(s.elapsedMs / 1000), QString::number(s.RatePerMinute(), 'f', 1)}
                        .join(QLatin1Char(',')) +
                    QStringLiteral("\r\n");
