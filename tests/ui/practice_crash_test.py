@@ -15,42 +15,12 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from checks import Checks  # noqa: E402
+from xdo import Xdo  # noqa: E402
 
 PROGRAM = sys.argv[1]
 checks = Checks()
 check = checks.check
 TYPED = ["12", "7", "105", "", "33", "0", "99", "4", "58", "61"]  # the fourth left blank
-
-
-def xdotool(*args, timeout=30):
-    return subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=timeout, env=env)
-
-
-def window(title, seconds=30):
-    """The id of the visible window whose title matches, once it is there."""
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        found = xdotool("search", "--onlyvisible", "--name", title).stdout.split()
-        if found:
-            return found[-1]
-        time.sleep(0.1)
-    return None
-
-
-def keys(target, *names):
-    if target is None:  # not there: the check that looked for it has failed already
-        return
-    xdotool("windowactivate", "--sync", target)
-    xdotool("windowfocus", "--sync", target)
-    for name in names:
-        xdotool("key", "--delay", "30", name)
-
-
-def typed(target, text):
-    if target is None:
-        return
-    xdotool("windowfocus", "--sync", target)
-    xdotool("type", "--delay", "30", text)
 
 
 def records():
@@ -71,7 +41,7 @@ def session(path):
 
 def start():
     program = subprocess.Popen([PROGRAM], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    main = window("^Pellarin$")
+    main = xdo.window("^Pellarin$")
     return program, main
 
 
@@ -86,23 +56,24 @@ with os.fdopen(read) as said:
 home = tempfile.mkdtemp(prefix="pellarin-crash-")
 env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb", HOME=home, LANG="C.UTF-8",
            XDG_DATA_HOME=os.path.join(home, "data"), XDG_CONFIG_HOME=os.path.join(home, "config"))
+xdo = Xdo(env)
 program = None
 try:
     program, main = start()
     check(main is not None, "the main window appears")
-    keys(main, "F5")  # 开始出题
+    xdo.keys(main, "F5")  # 开始出题
     time.sleep(1)
-    keys(main, "F6")
-    start_dialog = window("在屏幕上练习$")
+    xdo.keys(main, "F6")
+    start_dialog = xdo.window("在屏幕上练习$")
     check(start_dialog is not None, "F6 asks for the child's name")
-    typed(start_dialog, "Xiaoming")
-    keys(start_dialog, "Return")
-    practice = window("在屏幕上练习 · Xiaoming")
+    xdo.type(start_dialog, "Xiaoming")
+    xdo.keys(start_dialog, "Return")
+    practice = xdo.window("在屏幕上练习 · Xiaoming")
     check(practice is not None, "the practice window opens")
     for answer in TYPED:
         if answer:
-            typed(practice, answer)
-        keys(practice, "Tab")
+            xdo.type(practice, answer)
+        xdo.keys(practice, "Tab")
 
     # The answers are in the file as they are typed; then the program dies on the spot.
     deadline = time.monotonic() + 20
@@ -120,22 +91,22 @@ try:
     # Started again: the session is offered (Enter takes it up), with the answers kept.
     program, main = start()
     check(main is not None, "the main window appears again")
-    keys(main, "F6")
-    offer = window("在屏幕上练习$")
+    xdo.keys(main, "F6")
+    offer = xdo.window("在屏幕上练习$")
     check(offer is not None, "the unfinished session is offered")
-    keys(offer, "Return")
-    practice = window("在屏幕上练习 · Xiaoming")
+    xdo.keys(offer, "Return")
+    practice = xdo.window("在屏幕上练习 · Xiaoming")
     check(practice is not None, "the practice window opens again")
     subprocess.run(["import", "-window", practice, os.path.join(os.path.dirname(PROGRAM), "..",
                                                                "pellarin-practice-after-crash.png")], env=env)
     # The focus is in the first empty field, the blank fourth one; then past the answered ones
     # to the rest of the sheet.
-    typed(practice, "1")
-    keys(practice, *["Tab"] * 7)
+    xdo.type(practice, "1")
+    xdo.keys(practice, *["Tab"] * 7)
     for _ in range(90):
-        typed(practice, "1")
-        keys(practice, "Tab")
-    keys(practice, "ctrl+Return")
+        xdo.type(practice, "1")
+        xdo.keys(practice, "Tab")
+    xdo.keys(practice, "ctrl+Return")
     deadline = time.monotonic() + 20
     while time.monotonic() < deadline and (session(records()) or (0,))[0] != 1:
         time.sleep(0.1)

@@ -13,6 +13,7 @@ import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from checks import Checks  # noqa: E402
+from xdo import Xdo  # noqa: E402
 
 LINUX, WINDOWS, WINE, SETUP, VERSION, BUILD = sys.argv[1:7]
 checks = Checks()
@@ -137,33 +138,16 @@ else:
 
         # Practice on screen: F6, a name, two answers, written to the records in the user's
         # application data folder as they are typed.
-        def xdotool(*args):
-            return subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=30)
-
-        def window_id(title):
-            deadline = time.monotonic() + 30
-            while time.monotonic() < deadline:
-                found = xdotool("search", "--onlyvisible", "--name", title).stdout.split()
-                if found:
-                    return found[-1]
-                time.sleep(0.3)
-            return None
-
-        def type_into(window, text, *keys):
-            xdotool("windowactivate", "--sync", window)
-            xdotool("type", "--delay", "50", text)
-            for key in keys:
-                xdotool("key", key)
-
-        xdotool("key", "F6")
-        dialog = window_id("在屏幕上练习$")
+        xdo = Xdo(delay_ms=50)
+        xdo.run("key", "F6")
+        dialog = xdo.window("在屏幕上练习$")
         check(dialog is not None, "F6 asks for the child's name")
-        if dialog:
-            type_into(dialog, "Xiaoming", "Return")
-        practice = window_id("Xiaoming")
+        xdo.type(dialog, "Xiaoming")
+        xdo.keys(dialog, "Return")
+        practice = xdo.window("Xiaoming")
         check(practice is not None, "the practice window opens")
         if practice:
-            type_into(practice, "12\t7\t")
+            xdo.type(practice, "12\t7\t")
             answers = None
             deadline = time.monotonic() + 30
             while answers is None and time.monotonic() < deadline:
