@@ -94,9 +94,12 @@ windows-deps:
 
 # $(WIN_BUILD)/Pellarin-<version>-win64-setup.exe and -win64.zip. The pictures are drawn by the
 # Linux build's tool. The first run on a machine builds Qt for Windows (about 35 minutes).
+# build-deps.sh prints the prefix alone, so a failure there stops the build there. Every
+# time stamp the build writes is the last commit's, so that the same sources give the same bytes.
+windows: export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || echo 1765195200)
 windows: windows-deps
 	$(MAKE) build
-	prefix=$$(packaging/windows/build-deps.sh | tail -n 1) && \
+	prefix=$$(packaging/windows/build-deps.sh) && \
 	cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DCMAKE_TOOLCHAIN_FILE=packaging/windows/mingw-w64-x86_64.cmake \
 		-DPELLARIN_WINDOWS_PREFIX=$$prefix -DCMAKE_PREFIX_PATH=$$prefix -DPELLARIN_BENCHMARKS=OFF \

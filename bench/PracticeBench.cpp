@@ -105,7 +105,7 @@ void BM_ProgressWindowOf1000Sessions(benchmark::State& state) {
     Application();
     const QString path = Folder().filePath(QStringLiteral("progress.sqlite"));
     auto store = std::make_shared<PracticeStore>(path);
-    if (store->records()->Finished("小明").empty()) Record(*store->records(), 1000);
+    if (store->records()->Finished("小明").value().empty()) Record(*store->records(), 1000);
     for (auto _ : state) {
         auto window = std::make_unique<ProgressWindow>(store, QStringLiteral("小明"), nullptr);
         window->show();

@@ -37,6 +37,12 @@ void Session::Pause(std::int64_t nowMs) {
     m_running = false;
 }
 
+void Session::Resume(std::int64_t nowMs) {
+    if (m_running || m_finished || !m_started) return;
+    m_running = true;
+    m_runningSince = nowMs;
+}
+
 void Session::Restore(std::vector<std::string> answers, std::int64_t elapsedMs) {
     answers.resize(m_problems.size());
     for (std::size_t i = 0; i < answers.size(); ++i) {

@@ -54,6 +54,8 @@ public:
     bool SetAnswer(std::size_t index, const std::string& text, std::int64_t nowMs);
     // Puts the clock away (the window closes) or takes up a session kept from before.
     void Pause(std::int64_t nowMs);
+    // The clock runs again after a pause, for a sheet already begun and not handed in.
+    void Resume(std::int64_t nowMs);
     void Restore(std::vector<std::string> answers, std::int64_t elapsedMs);
 
     bool started() const { return m_started; }

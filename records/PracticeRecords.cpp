@@ -6,6 +6,8 @@
 #include <thread>
 #include <unordered_set>
 
+#include "platform/Process.h"
+
 using practice::MissedEntry;
 using practice::Problem;
 
@@ -38,10 +40,14 @@ const char* const kSteps[] = {
            last_right_day INTEGER NOT NULL,
            retired INTEGER NOT NULL,
            PRIMARY KEY(child, problem)) WITHOUT ROWID;)",
+    // 2: a session being answered is claimed (state 3) by the program answering it; the
+    // sessions still open are found without reading the others.
+    R"(ALTER TABLE sessions ADD COLUMN claim TEXT;
+       CREATE INDEX sessions_open ON sessions(started_ms, id) WHERE state IN (0, 3);)",
 };
 static_assert(std::size(kSteps) == PracticeRecords::kSchemaVersion);
 
-enum State { kOpen = 0, kHandedIn = 1, kPutAside = 2 };
+// 0 open, 1 handed in, 2 put aside, 3 open and being answered by the program in `claim`.
 
 struct Statement {
     sqlite3_stmt* s = nullptr;
@@ -115,9 +121,20 @@ PracticeRecords::Failure FailureOf(int code) {
 
 }  // namespace
 
+PracticeRecords::PracticeRecords(sqlite3* db) : m_db(db), m_claim(pellarin::ProcessClaim()) {}
+
 std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, Error& error, int busyMs) {
+    // A file that is there is opened as it is; only a missing one is made, and a new file that
+    // could not be set up (a disk already full) is taken away again rather than left empty.
     sqlite3* db = nullptr;
-    const int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    bool created = false;
+    if (opened == SQLITE_CANTOPEN) {
+        sqlite3_close(db);
+        db = nullptr;
+        opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        created = true;
+    }
     std::unique_ptr<PracticeRecords> records(new PracticeRecords(db));
     if (opened != SQLITE_OK) {
         error = {FailureOf(opened), db ? sqlite3_errmsg(db) : sqlite3_errstr(opened)};
@@ -136,9 +153,15 @@ std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, 
     // SQLite answers "busy" at once rather than wait (it would be a deadlock); the one that
     // loses tries again until the other is done.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(busyMs);
-    while (!records->SetUp()) {
+    while (!(records->Check() && records->SetUp())) {
         if (records->m_error.failure != Failure::Busy || std::chrono::steady_clock::now() >= deadline) {
             error = records->m_error;
+            int pages = -1;
+            if (created && records->ReadInt("PRAGMA page_count", pages) && pages == 0) {
+                records.reset();
+                sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+                vfs->xDelete(vfs, path.c_str(), 0);
+            }
             return nullptr;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -147,9 +170,41 @@ std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, 
     return records;
 }
 
+bool PracticeRecords::ReadInt(const char* sql, int& value) {
+    Statement s{Prepare(sql)};
+    if (!s) return false;
+    const int step = sqlite3_step(s);
+    if (step != SQLITE_ROW) return Fail(step == SQLITE_DONE ? SQLITE_CORRUPT : step);
+    value = sqlite3_column_int(s, 0);
+    return true;
+}
+
+// Our file, a new one, or one of the first version (made before files were marked): anything
+// else is another program's, and a file of a later version is left to that version. The
+// first read is the first look inside the file: a file that is not a database fails here.
+bool PracticeRecords::Check() {
+    int version = 0, application = 0, objects = 0, ourTables = 0;
+    if (!ReadInt("PRAGMA user_version", version) || !ReadInt("PRAGMA application_id", application) ||
+        !ReadInt("SELECT count(*) FROM sqlite_schema", objects) ||
+        !ReadInt("SELECT count(*) FROM sqlite_schema WHERE type='table' AND name IN ('sessions', 'missed')",
+                 ourTables)) {
+        return false;
+    }
+    const bool empty = objects == 0 && version == 0;
+    const bool firstVersion = application == 0 && version == 1 && ourTables == 2;
+    if (application != kApplicationId && !(application == 0 && empty) && !firstVersion) {
+        m_error = {Failure::NotOurs, "application_id " + std::to_string(application) + ", user_version " +
+                                         std::to_string(version) + ", " + std::to_string(objects) + " objects"};
+        return false;
+    }
+    if (version > kSchemaVersion) {
+        m_error = {Failure::TooNew, "user_version " + std::to_string(version)};
+        return false;
+    }
+    return true;
+}
+
 // The file's settings, in this order:
-// - reading the version is the first look inside the file: a file that is not a database
-//   fails here, before anything is written to it;
 // - a session is about 1.4 kB, which fills 4 kB pages badly (two to a page); in 16 kB
 //   pages a year of practice takes a third less room (only a new, empty file takes it);
 // - the log (WAL) lets a reader see the file while another program writes. Each keystroke
@@ -159,12 +214,11 @@ std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, 
 // - every commit reaches the disk before the program goes on: a power cut keeps the
 //   answers typed before it.
 bool PracticeRecords::SetUp() {
-    for (const char* setting : {"PRAGMA user_version", "PRAGMA page_size=16384", "PRAGMA journal_mode=WAL",
-                                "PRAGMA wal_autocheckpoint=64", "PRAGMA journal_size_limit=1048576",
-                                "PRAGMA synchronous=FULL"}) {
+    for (const char* setting : {"PRAGMA page_size=16384", "PRAGMA journal_mode=WAL", "PRAGMA wal_autocheckpoint=64",
+                                "PRAGMA journal_size_limit=1048576", "PRAGMA synchronous=FULL"}) {
         if (!Exec(setting)) return false;
     }
-    return Migrate();
+    return Migrate() && ReleaseDeadClaims();
 }
 
 PracticeRecords::~PracticeRecords() {
@@ -209,11 +263,8 @@ bool PracticeRecords::Transaction(Change change) {
 
 bool PracticeRecords::Migrate() {
     return Transaction([&] {
-        Statement s{Prepare("PRAGMA user_version")};
-        if (!s) return false;
-        const int step = sqlite3_step(s);
-        if (step != SQLITE_ROW) return Fail(step);
-        const int version = sqlite3_column_int(s, 0);
+        int version = 0, application = 0;
+        if (!ReadInt("PRAGMA user_version", version) || !ReadInt("PRAGMA application_id", application)) return false;
         if (version > kSchemaVersion) {
             m_error = {Failure::TooNew, "user_version " + std::to_string(version)};
             return false;
@@ -221,33 +272,94 @@ bool PracticeRecords::Migrate() {
         for (int next = version; next < kSchemaVersion; ++next) {
             if (sqlite3_exec(m_db, kSteps[next], nullptr, nullptr, nullptr) != SQLITE_OK) return Fail(sqlite3_errcode(m_db));
         }
-        return version == kSchemaVersion ||
-               Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+        return (version == kSchemaVersion ||
+                Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str())) &&
+               (application == kApplicationId ||
+                Exec(("PRAGMA application_id=" + std::to_string(kApplicationId)).c_str()));
     });
+}
+
+// Sessions claimed by a program that is no longer running (it crashed, or the machine went
+// down) are open again, to be offered at the next F6.
+bool PracticeRecords::ReleaseDeadClaims() {
+    std::vector<std::pair<std::int64_t, std::string>> dead;
+    {
+        Statement s{Prepare("SELECT id, claim FROM sessions WHERE state IN (0, 3) AND state=3")};
+        if (!s) return false;
+        int step;
+        while ((step = sqlite3_step(s)) == SQLITE_ROW) {
+            const std::string claim = Text(s, 1);
+            if (!pellarin::ClaimIsAlive(claim)) dead.emplace_back(sqlite3_column_int64(s, 0), claim);
+        }
+        if (!Done(step)) return false;
+    }
+    if (dead.empty()) return true;
+    return Transaction([&] {
+        Statement s{Prepare("UPDATE sessions SET state=0, claim=NULL WHERE id=? AND state=3 AND claim=?")};
+        if (!s) return false;
+        for (const auto& [id, claim] : dead) {
+            sqlite3_reset(s);
+            Bind(s, 1, id);
+            Bind(s, 2, claim);
+            const int step = sqlite3_step(s);
+            if (step != SQLITE_DONE) return Fail(step);
+        }
+        return true;
+    });
+}
+
+bool PracticeRecords::Done(int step) { return step == SQLITE_DONE || Fail(step); }
+
+bool PracticeRecords::ChangeOne(sqlite3_stmt* update) {
+    const int step = sqlite3_step(update);
+    if (step != SQLITE_DONE) return Fail(step);
+    if (sqlite3_changes(m_db) == 1) return true;
+    m_error = {Failure::Gone, "no such session open here"};
+    return false;
 }
 
 std::int64_t PracticeRecords::Begin(const std::string& child, int sheet, const std::string& title,
                                     const std::vector<Problem>& problems, std::int64_t startedMs) {
     std::int64_t id = 0;
-    Transaction([&] {
-        Statement s{Prepare("INSERT INTO sessions(child, sheet, title, problems, started_ms) VALUES(?,?,?,?,?)")};
+    const bool committed = Transaction([&] {
+        Statement s{Prepare("INSERT INTO sessions(child, sheet, title, problems, started_ms, state, claim)"
+                            " VALUES(?,?,?,?,?,3,?)")};
         if (!s) return false;
         Bind(s, 1, child);
         Bind(s, 2, sheet);
         Bind(s, 3, title);
         Bind(s, 4, JoinProblems(problems));
         Bind(s, 5, startedMs);
+        Bind(s, 6, m_claim);
         const int step = sqlite3_step(s);
         if (step != SQLITE_DONE) return Fail(step);
         id = sqlite3_last_insert_rowid(m_db);
         return true;
     });
-    return id;
+    // An id whose commit failed (a full disk shows there in WAL mode) was rolled back, and
+    // would be handed to the next session begun.
+    return committed ? id : 0;
+}
+
+bool PracticeRecords::Claim(std::int64_t id) {
+    Statement s{Prepare("UPDATE sessions SET state=3, claim=? WHERE id=? AND state=0")};
+    if (!s) return false;
+    Bind(s, 1, m_claim);
+    Bind(s, 2, id);
+    return ChangeOne(s);
+}
+
+bool PracticeRecords::Release(std::int64_t id) {
+    Statement s{Prepare("UPDATE sessions SET state=0, claim=NULL WHERE id=? AND state=3 AND claim=?")};
+    if (!s) return false;
+    Bind(s, 1, id);
+    Bind(s, 2, m_claim);
+    return ChangeOne(s);
 }
 
 bool PracticeRecords::SaveAnswers(std::int64_t id, const std::vector<std::string>& answers, std::int64_t elapsedMs) {
     if (!m_saveAnswers) {
-        m_saveAnswers = Prepare("UPDATE sessions SET answers=?, elapsed_ms=? WHERE id=? AND state=0");
+        m_saveAnswers = Prepare("UPDATE sessions SET answers=?, elapsed_ms=? WHERE id=? AND state=3 AND claim=?");
         if (!m_saveAnswers) return false;
     }
     // One statement is its own transaction.
@@ -255,9 +367,10 @@ bool PracticeRecords::SaveAnswers(std::int64_t id, const std::vector<std::string
     Bind(m_saveAnswers, 1, JoinAnswers(answers));
     Bind(m_saveAnswers, 2, elapsedMs);
     Bind(m_saveAnswers, 3, id);
-    const int step = sqlite3_step(m_saveAnswers);
+    Bind(m_saveAnswers, 4, m_claim);
+    const bool saved = ChangeOne(m_saveAnswers);
     sqlite3_reset(m_saveAnswers);
-    return step == SQLITE_DONE || Fail(step);
+    return saved;
 }
 
 bool PracticeRecords::Update(const std::string& child, const Problem& problem, bool right, int day) {
@@ -304,11 +417,16 @@ bool PracticeRecords::Finish(std::int64_t id, const practice::Session& session, 
             if (!s) return false;
             Bind(s, 1, id);
             const int step = sqlite3_step(s);
-            if (step != SQLITE_ROW) return Fail(step == SQLITE_DONE ? SQLITE_NOTFOUND : step);
+            if (step == SQLITE_DONE) {
+                m_error = {Failure::Gone, "no such session"};
+                return false;
+            }
+            if (step != SQLITE_ROW) return Fail(step);
             child = Text(s, 0);
         }
+        // Only a session this program is answering: one handed in already is not counted twice.
         Statement s{Prepare("UPDATE sessions SET answers=?, elapsed_ms=?, state=1, finished_ms=?, right_count=?,"
-                            " asked_count=? WHERE id=?")};
+                            " asked_count=?, claim=NULL WHERE id=? AND state=3 AND claim=?")};
         if (!s) return false;
         Bind(s, 1, JoinAnswers(session.answers()));
         Bind(s, 2, result.elapsedMs);
@@ -316,8 +434,8 @@ bool PracticeRecords::Finish(std::int64_t id, const practice::Session& session, 
         Bind(s, 4, result.right);
         Bind(s, 5, result.asked);
         Bind(s, 6, id);
-        const int step = sqlite3_step(s);
-        if (step != SQLITE_DONE) return Fail(step);
+        Bind(s, 7, m_claim);
+        if (!ChangeOne(s)) return false;
         const practice::Outcome outcome = session.MissedAndRight();
         for (const Problem& problem : outcome.missed) {
             if (!Update(child, problem, false, day)) return false;
@@ -331,11 +449,11 @@ bool PracticeRecords::Finish(std::int64_t id, const practice::Session& session, 
 
 bool PracticeRecords::PutAside(std::int64_t id) {
     return Transaction([&] {
-        Statement s{Prepare("UPDATE sessions SET state=2 WHERE id=? AND state=0")};
+        Statement s{Prepare("UPDATE sessions SET state=2, claim=NULL WHERE id=? AND (state=0 OR (state=3 AND claim=?))")};
         if (!s) return false;
         Bind(s, 1, id);
-        const int step = sqlite3_step(s);
-        return step == SQLITE_DONE || Fail(step);
+        Bind(s, 2, m_claim);
+        return ChangeOne(s);
     });
 }
 
@@ -343,50 +461,61 @@ bool PracticeRecords::RecordDrilled(const std::string& child, const Problem& pro
     return Transaction([&] { return Update(child, problem, true, day); });
 }
 
-std::optional<PracticeRecords::StoredSession> PracticeRecords::Unfinished() {
+bool PracticeRecords::Unfinished(std::optional<StoredSession>& session) {
+    session.reset();
+    // "state IN (0, 3)" is the open sessions' index's own condition: SQLite uses a partial
+    // index only for a query that repeats it.
     Statement s{Prepare("SELECT id, child, sheet, title, problems, answers, started_ms, elapsed_ms FROM sessions"
-                        " WHERE state=0 ORDER BY started_ms DESC, id DESC LIMIT 1")};
-    if (!s || sqlite3_step(s) != SQLITE_ROW) return std::nullopt;
-    StoredSession session;
-    session.id = sqlite3_column_int64(s, 0);
-    session.child = Text(s, 1);
-    session.sheet = sqlite3_column_int(s, 2);
-    session.title = Text(s, 3);
-    session.problems = SplitProblems(Text(s, 4));
-    session.answers = SplitAnswers(Text(s, 5));
-    session.startedMs = sqlite3_column_int64(s, 6);
-    session.elapsedMs = sqlite3_column_int64(s, 7);
-    return session;
+                        " WHERE state IN (0, 3) AND state=0 ORDER BY started_ms DESC, id DESC LIMIT 1")};
+    if (!s) return false;
+    const int step = sqlite3_step(s);
+    if (step != SQLITE_ROW) return Done(step);
+    StoredSession& kept = session.emplace();
+    kept.id = sqlite3_column_int64(s, 0);
+    kept.child = Text(s, 1);
+    kept.sheet = sqlite3_column_int(s, 2);
+    kept.title = Text(s, 3);
+    kept.problems = SplitProblems(Text(s, 4));
+    kept.answers = SplitAnswers(Text(s, 5));
+    kept.startedMs = sqlite3_column_int64(s, 6);
+    kept.elapsedMs = sqlite3_column_int64(s, 7);
+    return true;
 }
 
-std::vector<std::string> PracticeRecords::Children() {
+std::optional<std::vector<std::string>> PracticeRecords::Children() {
     std::vector<std::string> children;
     Statement s{Prepare("SELECT child FROM sessions GROUP BY child ORDER BY MAX(started_ms) DESC")};
-    while (s && sqlite3_step(s) == SQLITE_ROW) children.push_back(Text(s, 0));
+    if (!s) return std::nullopt;
+    int step;
+    while ((step = sqlite3_step(s)) == SQLITE_ROW) children.push_back(Text(s, 0));
+    if (!Done(step)) return std::nullopt;
     return children;
 }
 
-std::vector<PracticeRecords::FinishedSession> PracticeRecords::Finished(const std::string& child) {
+std::optional<std::vector<PracticeRecords::FinishedSession>> PracticeRecords::Finished(const std::string& child) {
     std::vector<FinishedSession> sessions;
     Statement s{Prepare("SELECT id, sheet, finished_ms, elapsed_ms, right_count, asked_count FROM sessions"
                         " WHERE child=? AND state=1 ORDER BY finished_ms, id")};
-    if (!s) return sessions;
+    if (!s) return std::nullopt;
     Bind(s, 1, child);
-    while (sqlite3_step(s) == SQLITE_ROW) {
+    int step;
+    while ((step = sqlite3_step(s)) == SQLITE_ROW) {
         sessions.push_back({sqlite3_column_int64(s, 0), sqlite3_column_int(s, 1), sqlite3_column_int64(s, 2),
                             sqlite3_column_int64(s, 3), sqlite3_column_int(s, 4), sqlite3_column_int(s, 5)});
     }
+    if (!Done(step)) return std::nullopt;
     return sessions;
 }
 
-std::set<std::size_t> PracticeRecords::FinishedSheets(const std::string& child,
-                                                      const std::vector<std::vector<Problem>>& sheets) {
+std::optional<std::set<std::size_t>> PracticeRecords::FinishedSheets(const std::string& child,
+                                                                     const std::vector<std::vector<Problem>>& sheets) {
     std::unordered_set<std::string> done;
     Statement s{Prepare("SELECT DISTINCT problems FROM sessions WHERE child=? AND state=1")};
-    if (s) {
-        Bind(s, 1, child);
-        while (sqlite3_step(s) == SQLITE_ROW) done.insert(Text(s, 0));
-    }
+    if (!s) return std::nullopt;
+    Bind(s, 1, child);
+    int step;
+    while ((step = sqlite3_step(s)) == SQLITE_ROW) done.insert(Text(s, 0));
+    if (!Done(step)) return std::nullopt;
     std::set<std::size_t> finished;
     for (std::size_t i = 0; i < sheets.size(); ++i) {
         if (done.count(JoinProblems(sheets[i]))) finished.insert(i);
@@ -394,26 +523,28 @@ std::set<std::size_t> PracticeRecords::FinishedSheets(const std::string& child,
     return finished;
 }
 
-std::vector<MissedEntry> PracticeRecords::Entries(const char* sql, const std::string& child, int limit) {
+std::optional<std::vector<MissedEntry>> PracticeRecords::Entries(const char* sql, const std::string& child, int limit) {
     std::vector<MissedEntry> entries;
     Statement s{Prepare(sql)};
-    if (!s) return entries;
+    if (!s) return std::nullopt;
     Bind(s, 1, child);
     Bind(s, 2, limit);
-    while (sqlite3_step(s) == SQLITE_ROW) {
+    int step;
+    while ((step = sqlite3_step(s)) == SQLITE_ROW) {
         entries.push_back({{Text(s, 0), sqlite3_column_int(s, 1)}, sqlite3_column_int(s, 2), sqlite3_column_int(s, 3),
                            sqlite3_column_int(s, 4), sqlite3_column_int(s, 5) != 0});
     }
+    if (!Done(step)) return std::nullopt;
     return entries;
 }
 
-std::vector<MissedEntry> PracticeRecords::MissedList(const std::string& child) {
+std::optional<std::vector<MissedEntry>> PracticeRecords::MissedList(const std::string& child) {
     return Entries("SELECT problem, value, times_missed, right_days, last_right_day, retired FROM missed"
                    " WHERE child=? AND retired=0 ORDER BY times_missed DESC, problem LIMIT ?",
                    child, -1);
 }
 
-std::vector<MissedEntry> PracticeRecords::MostMissed(const std::string& child, int count) {
+std::optional<std::vector<MissedEntry>> PracticeRecords::MostMissed(const std::string& child, int count) {
     return Entries("SELECT problem, value, times_missed, right_days, last_right_day, retired FROM missed"
                    " WHERE child=? ORDER BY times_missed DESC, problem LIMIT ?",
                    child, count);

@@ -14,11 +14,17 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 // The practice sessions of every child and their lists of missed problems, in one SQLite file.
-// The schema carries its version (PRAGMA user_version) and is brought up to date on opening, one
-// transaction per step; a file of a newer version is left alone. Every change is one
-// transaction, in WAL mode, so that a crash or a power cut leaves either the change or the
-// state before it, and two programs practising at once take turns (with a busy timeout). A
-// file that cannot be used is never replaced or emptied: opening fails and says why.
+// The file is marked as ours (PRAGMA application_id) and its schema carries its version (PRAGMA
+// user_version): opening looks at both before it changes anything, brings the schema up to
+// date one transaction per step, and leaves alone a file of a newer version or of another
+// program. Every change is one transaction, in WAL mode, so that a crash or a power cut leaves
+// either the change or the state before it, and two programs practising at once take turns
+// (with a busy timeout). A file that cannot be used is never replaced, emptied or changed:
+// opening fails and says why.
+//
+// A session being answered is claimed by the program answering it: no other copy of the
+// program offers it or writes into it while that program runs. A claim whose program has gone
+// (a crash) is let go when the file is next opened.
 class PracticeRecords {
 public:
     enum class Failure {
@@ -29,6 +35,8 @@ public:
         Busy,         // another program kept it locked
         Full,
         TooNew,       // written by a later version of the program
+        NotOurs,      // a database of another program
+        Gone,         // the session was handed in, put aside or taken up elsewhere
         Other,
     };
     struct Error {
@@ -36,14 +44,17 @@ public:
         std::string detail;  // SQLite's own words, for the curious
     };
 
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
+    // "Pell": what PRAGMA application_id holds in our files.
+    static constexpr int kApplicationId = 0x50656c6c;
 
     // Opens or creates the file; nothing when it cannot be used, with the reason in `error`.
     // A file another program is writing is waited for up to `busyMs`.
     static std::unique_ptr<PracticeRecords> Open(const std::string& path, Error& error, int busyMs = 5000);
     ~PracticeRecords();
 
-    // Each change returns false when it could not be written, with the reason in lastError().
+    // Each change returns false when it could not be written, and each read nothing when it
+    // could not be read, with the reason in lastError().
     const Error& lastError() const { return m_error; }
 
     struct StoredSession {
@@ -66,36 +77,52 @@ public:
         double Percent() const { return asked > 0 ? 100.0 * right / asked : 0.0; }
     };
 
-    // A new session; its id, or 0 when it could not be written.
+    // A new session, claimed by this program; its id, or 0 when it could not be written.
     std::int64_t Begin(const std::string& child, int sheet, const std::string& title,
                        const std::vector<practice::Problem>& problems, std::int64_t startedMs);
+    // Takes up a kept session (one Unfinished() offered); fails with Gone when another
+    // program took it up or put it aside first.
+    bool Claim(std::int64_t id);
+    // Lets go of a claimed session, which is then offered again: the window closed with the
+    // session kept.
+    bool Release(std::int64_t id);
+    // Each of these fails with Gone when the session is no longer this program's to write.
     bool SaveAnswers(std::int64_t id, const std::vector<std::string>& answers, std::int64_t elapsedMs);
     // The marks of a handed-in session, with the sheet's outcome on the child's list: a
     // problem answered wrong or left blank is (again) on it; one on it answered right counts
-    // for `day`.
+    // for `day`. A session is handed in once.
     bool Finish(std::int64_t id, const practice::Session& session, std::int64_t finishedMs, int day);
     // An unfinished session the child does not want to continue: kept, but not offered again.
     bool PutAside(std::int64_t id);
 
-    // The unfinished session begun last, if any.
-    std::optional<StoredSession> Unfinished();
+    // The unfinished session begun last that no running program has claimed, if any; false
+    // when the file could not be read.
+    bool Unfinished(std::optional<StoredSession>& session);
     // Every child who has practised, the last one first.
-    std::vector<std::string> Children();
-    std::vector<FinishedSession> Finished(const std::string& child);
+    std::optional<std::vector<std::string>> Children();
+    std::optional<std::vector<FinishedSession>> Finished(const std::string& child);
     // Which of the given sheets (by their problems) this child has handed in before.
-    std::set<std::size_t> FinishedSheets(const std::string& child, const std::vector<std::vector<practice::Problem>>& sheets);
+    std::optional<std::set<std::size_t>> FinishedSheets(const std::string& child,
+                                                        const std::vector<std::vector<practice::Problem>>& sheets);
 
     // The child's list: problems still to come back, or the most missed of all time.
-    std::vector<practice::MissedEntry> MissedList(const std::string& child);
-    std::vector<practice::MissedEntry> MostMissed(const std::string& child, int count);
+    std::optional<std::vector<practice::MissedEntry>> MissedList(const std::string& child);
+    std::optional<std::vector<practice::MissedEntry>> MostMissed(const std::string& child, int count);
     // A problem of the list answered right twice in a row in a drill on `day`.
     bool RecordDrilled(const std::string& child, const practice::Problem& problem, int day);
 
 private:
-    explicit PracticeRecords(sqlite3* db) : m_db(db) {}
+    explicit PracticeRecords(sqlite3* db);
+    // Whether the file is ours (or new) and of a version this program knows; nothing written.
+    bool Check();
     // The file's settings and its schema brought up to date.
     bool SetUp();
     bool Migrate();
+    bool ReleaseDeadClaims();
+    // One UPDATE of one session; Gone when it matched none.
+    bool ChangeOne(sqlite3_stmt* update);
+    // The first column of a one-row query.
+    bool ReadInt(const char* sql, int& value);
     bool Exec(const char* sql);
     // Runs `change` in one transaction that takes the write lock at once.
     template <typename Change>
@@ -103,9 +130,12 @@ private:
     bool Fail(int code);
     sqlite3_stmt* Prepare(const char* sql);
     bool Update(const std::string& child, const practice::Problem& problem, bool right, int day);
-    std::vector<practice::MissedEntry> Entries(const char* sql, const std::string& child, int limit);
+    std::optional<std::vector<practice::MissedEntry>> Entries(const char* sql, const std::string& child, int limit);
+    // A read's last step: true when all rows were read.
+    bool Done(int step);
 
     sqlite3* m_db;
     Error m_error;
+    const std::string m_claim;  // this program's, for the sessions it answers
     sqlite3_stmt* m_saveAnswers = nullptr;  // kept: it runs on every keystroke
 };

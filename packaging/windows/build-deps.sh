@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds the libraries the Windows program links (Qt, libzip, SQLite) from Debian's own source packages
-# with MinGW-w64, once per machine, into a cache outside the work tree. Each library has a
-# stamp keyed by its version and its build flags; a library whose stamp is there is not built
-# again. Prints the prefix on its last line.
+# with MinGW-w64, once per machine, into a cache outside the work tree. Each source package is
+# pinned to one Debian version, fetched through an apt configuration of its own under the cache
+# (the machine's apt set-up is left as it is) and checked against its changelog. Each library
+# has a stamp keyed by its version and its build flags; a library whose stamp is there is not
+# built again. Prints the prefix, and only that, on standard output; everything else goes to
+# standard error, and any failure ends the script with a non-zero status.
 #
 #   packaging/windows/build-deps.sh [PREFIX]
 set -euo pipefail
@@ -15,6 +18,14 @@ SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo
 
 qt_version=6.4.2
+# The Debian source versions built. Bookworm's archive keeps only the newest upload of a
+# package: when a point release replaces one of these, fetching stops with a message that
+# names the new version, to be put here (which builds that library again).
+declare -A pinned=(
+    [qt6-base]=6.4.2+dfsg-10
+    [libzip]=1.7.3-1
+    [sqlite3]=3.40.1-2+deb12u2
+)
 # What the program needs of Qt: Core, Gui, Widgets, PrintSupport, Test and the windows,
 # offscreen and minimal platforms. Debian's source leaves out src/3rdparty/wintab, so tablets
 # are off; with OpenGL off, 6.4 still turns on dynamicgl, which does not compile without it.
@@ -39,44 +50,82 @@ libzip_flags=(
 # (with the machine's compiler and tclsh), compiled for Windows. Nothing to ship beside the program.
 sqlite_flags=(-O2 -DSQLITE_THREADSAFE=1 -DSQLITE_OMIT_LOAD_EXTENSION)
 
-key="$(printf '%s\n' "$qt_version" "${qt_flags[@]}" | sha256sum | cut -c1-12)"
+# The toolchain file is part of every library's build (its linker flags among it).
+toolchain_key="$(sha256sum "$toolchain" | cut -c1-12)"
+key="$(printf '%s\n' "$qt_version" "${pinned[qt6-base]}" "$toolchain_key" "${qt_flags[@]}" | sha256sum | cut -c1-12)"
 prefix="${1:-$cache/win64-qt$qt_version-$key}"
 mkdir -p "$prefix" "$cache/src"
 export PELLARIN_WINDOWS_PREFIX="$prefix"
 
-# The source packages come from the same archive and suite the machine installs from.
-ensure_deb_src() {
-    if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-        local list=/etc/apt/sources.list.d/debian.sources
-        [ -f "$list" ] || { echo "no $list to take the source archive from" >&2; exit 1; }
-        # The same stanzas with deb-src added to their types.
-        sed 's/^Types: deb$/Types: deb deb-src/' "$list" | $SUDO tee "$list.new" >/dev/null
-        $SUDO mv "$list.new" "$list"
-        $SUDO apt-get update -q >&2
+# The source packages come from the same archive and suites the machine installs from, read
+# through a private apt configuration: its own source list with deb-src, its own package lists.
+apt_dir="$cache/apt"
+private_apt() {
+    if [ ! -f "$apt_dir/apt.conf" ]; then
+        mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
+        local found=""
+        for list in /etc/apt/sources.list.d/*.sources; do
+            [ -f "$list" ] || continue
+            sed 's/^Types:.*$/Types: deb-src/' "$list" > "$apt_dir/sources.list.d/$(basename "$list")"
+            found=1
+        done
+        : > "$apt_dir/sources.list"
+        if [ -f /etc/apt/sources.list ]; then
+            sed -n 's/^deb \(.*\)$/deb-src \1/p' /etc/apt/sources.list > "$apt_dir/sources.list"
+            [ -s "$apt_dir/sources.list" ] && found=1
+        fi
+        [ -n "$found" ] || { echo "no apt source list in /etc/apt to take the source archive from" >&2; exit 1; }
+        {
+            echo "Dir::Etc::SourceList \"$apt_dir/sources.list\";"
+            echo "Dir::Etc::SourceParts \"$apt_dir/sources.list.d\";"
+            echo "Dir::State::Lists \"$apt_dir/lists\";"
+            echo "Dir::Cache \"$apt_dir/cache\";"
+            # The cache is the user's own: apt need not hand the download to its _apt user.
+            echo "APT::Sandbox::User \"$(id -un)\";"
+        } > "$apt_dir/apt.conf.new"
+        mv "$apt_dir/apt.conf.new" "$apt_dir/apt.conf"
+    fi
+    if [ ! -f "$apt_dir/updated" ]; then
+        APT_CONFIG="$apt_dir/apt.conf" apt-get update -q >&2
+        touch "$apt_dir/updated"
     fi
 }
 
-# Unpacks Debian's source package $1 under the cache; prints its folder.
+# Unpacks Debian's source package $1 at its pinned version under the cache; prints its folder.
 fetch_source() {
-    local pkg="$1" dir
-    dir="$(find "$cache/src/$pkg" -mindepth 1 -maxdepth 1 -type d 2>/dev/null | head -n1 || true)"
+    local pkg="$1" version="${pinned[$1]}" dir
+    local where="$cache/src/$pkg-$version"
+    dir="$(find "$where" -mindepth 1 -maxdepth 1 -type d 2>/dev/null | head -n1 || true)"
     if [ -z "$dir" ]; then
-        ensure_deb_src
-        rm -rf "$cache/src/$pkg" && mkdir -p "$cache/src/$pkg"
-        (cd "$cache/src/$pkg" && apt-get source -q "$pkg" >&2)
-        dir="$(find "$cache/src/$pkg" -mindepth 1 -maxdepth 1 -type d | head -n1)"
+        private_apt
+        rm -rf "$where" && mkdir -p "$where"
+        if ! (cd "$where" && APT_CONFIG="$apt_dir/apt.conf" apt-get source -q "$pkg=$version" >&2); then
+            local offered
+            offered="$(APT_CONFIG="$apt_dir/apt.conf" apt-cache showsrc "$pkg" 2>/dev/null | sed -n 's/^Version: //p' | tr '\n' ' ')"
+            echo "$pkg $version is not in the archive any more (it offers: ${offered:-nothing});" \
+                 "set its version in ${BASH_SOURCE[0]}" >&2
+            rm -rf "$where"
+            exit 1
+        fi
+        dir="$(find "$where" -mindepth 1 -maxdepth 1 -type d | head -n1)"
+    fi
+    local unpacked
+    unpacked="$(dpkg-parsechangelog -l "$dir/debian/changelog" -S Version)"
+    if [ "$unpacked" != "$version" ]; then
+        echo "$dir holds $pkg $unpacked, not the pinned $version" >&2
+        exit 1
     fi
     echo "$dir"
 }
 
-stamp_of() { # name, flags...
-    local name="$1"; shift
-    echo "$prefix/.built-$name-$(printf '%s\n' "$@" | sha256sum | cut -c1-12)"
+stamp_of() { # name, package, flags...
+    local name="$1" pkg="$2"; shift 2
+    echo "$prefix/.built-$name-$(printf '%s\n' "${pinned[$pkg]}" "$toolchain_key" "$@" | sha256sum | cut -c1-12)"
 }
 
 build_cmake_source() { # package, stamp name, flags...
     local pkg="$1" name="$2"; shift 2
-    local stamp; stamp="$(stamp_of "$name" "$@")"
+    local stamp; stamp="$(stamp_of "$name" "$pkg" "$@")"
     [ -f "$stamp" ] && return 0
     local src; src="$(fetch_source "$pkg")"
     local bld="$cache/build/$name"
@@ -92,7 +141,7 @@ build_cmake_source() { # package, stamp name, flags...
 }
 
 build_sqlite() {
-    local stamp; stamp="$(stamp_of sqlite "${sqlite_flags[@]}")"
+    local stamp; stamp="$(stamp_of sqlite sqlite3 "${sqlite_flags[@]}")"
     [ -f "$stamp" ] && return 0
     local src; src="$(fetch_source sqlite3)"
     local bld="$cache/build/sqlite"
@@ -118,7 +167,7 @@ cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$prefix/translations/"
 
 # The licences of what the installer ships, and where each source came from.
 licences="$prefix/licenses"
-if ! grep -qs 'apt-get source sqlite3' "$licences/SOURCES.txt"; then
+if ! grep -qs "apt-get source sqlite3=${pinned[sqlite3]}" "$licences/SOURCES.txt"; then
     mkdir -p "$licences/qt" "$licences/libzip" "$licences/zlib" "$licences/mingw-w64" "$licences/sqlite"
     qt_src="$(fetch_source qt6-base)"
     cp "$qt_src"/LICENSES/* "$qt_src/debian/copyright" "$licences/qt/"
@@ -132,11 +181,9 @@ if ! grep -qs 'apt-get source sqlite3' "$licences/SOURCES.txt"; then
         echo "Pellarin for Windows ships these libraries of others, each under its own licence (the"
         echo "files in this folder). Their source is Debian's, from the Debian 12 (bookworm) archive:"
         echo
-        for pkg in qt6-base libzip; do
-            version="$(basename "$(fetch_source "$pkg")")"
-            echo "  $version: apt-get source $pkg  (Qt 6 Core, Gui, Widgets, PrintSupport and plugins; libzip)"
-        done
-        echo "  $(basename "$(fetch_source sqlite3)"): apt-get source sqlite3  (SQLite, in the public domain,"
+        echo "  apt-get source qt6-base=${pinned[qt6-base]}  (Qt 6 Core, Gui, Widgets, PrintSupport and plugins)"
+        echo "  apt-get source libzip=${pinned[libzip]}"
+        echo "  apt-get source sqlite3=${pinned[sqlite3]}  (SQLite, in the public domain,"
         echo "    linked into pellarin.exe for the practice records)"
         echo "  zlib: the libz-mingw-w64 package, source package libz-mingw-w64"
         echo "  libstdc++-6.dll, libgcc_s_seh-1.dll: GCC's runtime (source package gcc-mingw-w64),"

@@ -25,3 +25,8 @@ set(CMAKE_AR ${PELLARIN_MINGW_TRIPLE}-ar CACHE FILEPATH "")
 set(CMAKE_RANLIB ${PELLARIN_MINGW_TRIPLE}-ranlib CACHE FILEPATH "")
 set(CMAKE_STRIP ${PELLARIN_MINGW_TRIPLE}-strip CACHE FILEPATH "")
 set(CMAKE_OBJDUMP ${PELLARIN_MINGW_TRIPLE}-objdump CACHE FILEPATH "")
+
+# The same sources give the same program: no link time in the PE headers.
+foreach(kind EXE SHARED MODULE)
+    set(CMAKE_${kind}_LINKER_FLAGS_INIT "-Wl,--no-insert-timestamp")
+endforeach()

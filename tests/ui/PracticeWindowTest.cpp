@@ -353,9 +353,11 @@ private slots:
 
     void everyFailureNamesTheFileAndWhatToDo() {
         using F = PracticeRecords::Failure;
-        for (F failure : {F::CannotOpen, F::NotRecords, F::ReadOnly, F::Busy, F::Full, F::TooNew, F::Other}) {
-            for (bool opening : {true, false}) {
-                const QString text = PracticeStore::Message(m_records, {failure, "disk I/O error"}, opening);
+        using S = PracticeStore::Stage;
+        for (F failure : {F::CannotOpen, F::NotRecords, F::ReadOnly, F::Busy, F::Full, F::TooNew, F::NotOurs, F::Gone,
+                          F::Other}) {
+            for (S stage : {S::Opening, S::Reading, S::Writing}) {
+                const QString text = PracticeStore::Message(m_records, {failure, "disk I/O error"}, stage);
                 QVERIFY2(text.contains(QDir::toNativeSeparators(m_records)), qPrintable(text));
                 QVERIFY2(text.contains(QStringLiteral("请")), qPrintable(text));  // what to do
                 QVERIFY2(text.contains(QStringLiteral("照常进行")) && text.contains(QStringLiteral("不会被保存")),

@@ -29,7 +29,8 @@ def records():
 
 
 def session(path):
-    """The last session: its state (0 open, 1 handed in) and answers; nothing before any."""
+    """The last session: its state (0 open, 1 handed in, 3 being answered) and answers; nothing
+    before any."""
     db = sqlite3.connect(f"file:{path}?mode=ro", uri=True)
     try:
         return db.execute("SELECT state, answers FROM sessions ORDER BY id DESC LIMIT 1").fetchone()
@@ -83,8 +84,8 @@ try:
         if kept and kept[1].split(",")[:10] == TYPED:
             break
         time.sleep(0.1)
-    check(kept is not None and kept[0] == 0 and kept[1].split(",")[:10] == TYPED,
-          f"the ten answers are written before the kill: {kept}")
+    check(kept is not None and kept[0] == 3 and kept[1].split(",")[:10] == TYPED,
+          f"the ten answers are written before the kill, in a session the program has claimed: {kept}")
     program.send_signal(signal.SIGKILL)
     program.wait()
 

@@ -36,7 +36,8 @@ private:
     void FitFields();
     void Move(int from, int rowStep, int columnStep);
 
-    const std::vector<practice::Problem>& m_problems;
+    // A copy: the grid is a child widget, destroyed after the window's own members.
+    const std::vector<practice::Problem> m_problems;
     std::vector<QLineEdit*> m_fields;
     std::vector<QLabel*> m_corrections;
 };

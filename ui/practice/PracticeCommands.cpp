@@ -59,17 +59,16 @@ PracticeCommands::PracticeCommands(QWidget* window, OutputBox* output)
 void PracticeCommands::Open(const std::shared_ptr<PracticeStore>& store, PracticeSetup setup) {
     auto* window = new PracticeWindow(std::move(setup), store, TheClock(), DrillSeed(), m_window);
     connect(window, &PracticeWindow::progressRequested, this, &PracticeCommands::ShowProgress);
-    m_open.removeAll(nullptr);
-    m_open << window;
     window->show();
     window->activateWindow();
 }
 
 bool PracticeCommands::TakeUpKeptSession(const std::shared_ptr<PracticeStore>& store) {
     PracticeRecords* records = store->records();
-    auto kept = records ? records->Unfinished() : std::nullopt;
-    // A session already open in a window here is not offered a second time.
-    if (!kept || IsOpen(kept->id)) return false;
+    std::optional<PracticeRecords::StoredSession> kept;
+    // A session open in a window, of this program or of another copy of it, is claimed by that
+    // window and not offered here.
+    if (!records || !store->CheckRead(records->Unfinished(kept), m_window) || !kept) return false;
     int answered = 0;
     for (const auto& answer : kept->answers) answered += !answer.empty();
     const auto answer = MessageBox::Question(
@@ -80,14 +79,19 @@ bool PracticeCommands::TakeUpKeptSession(const std::shared_ptr<PracticeStore>& s
             .arg(kept->sheet)
             .arg(answered),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-    if (answer == QMessageBox::Yes) {
-        for (auto& problem : kept->problems) problem = PracticeProblem(QString::fromStdString(problem.text));
-        Open(store, {QString::fromStdString(kept->child), kept->sheet, QString::fromStdString(kept->title),
-                     std::move(kept->problems), kept->id, std::move(kept->answers), kept->elapsedMs});
-    } else if (answer == QMessageBox::No) {
-        store->Check(records->PutAside(kept->id), m_window);
+    if (answer == QMessageBox::Cancel) return true;
+    // Another copy of the program may have taken the session up while the question was open:
+    // then it is that program's, and this one starts a new sheet.
+    const bool done = answer == QMessageBox::Yes ? records->Claim(kept->id) : records->PutAside(kept->id);
+    if (!done) {
+        if (records->lastError().failure != PracticeRecords::Failure::Gone) store->Check(false, m_window);
+        return false;
     }
-    return answer != QMessageBox::No;
+    if (answer == QMessageBox::No) return false;
+    for (auto& problem : kept->problems) problem = PracticeProblem(QString::fromStdString(problem.text));
+    Open(store, {QString::fromStdString(kept->child), kept->sheet, QString::fromStdString(kept->title),
+                 std::move(kept->problems), kept->id, std::move(kept->answers), kept->elapsedMs});
+    return true;
 }
 
 void PracticeCommands::Start() {
@@ -106,8 +110,11 @@ void PracticeCommands::Start() {
         return;
     }
     QStringList children;
-    if (store->records()) {
-        for (const auto& name : store->records()->Children()) children << QString::fromStdString(name);
+    if (PracticeRecords* records = store->records()) {
+        const auto names = records->Children();
+        if (store->CheckRead(names.has_value(), m_window)) {
+            for (const auto& name : *names) children << QString::fromStdString(name);
+        }
     }
     QList<int> numbers;
     std::vector<std::vector<practice::Problem>> problems;
@@ -117,20 +124,14 @@ void PracticeCommands::Start() {
     }
     StartDialog dialog(children, numbers,
                        [&](const QString& child) {
-                           return store->records() ? store->records()->FinishedSheets(child.toStdString(), problems)
-                                                   : std::set<std::size_t>{};
+                           PracticeRecords* records = store->records();
+                           auto done = records ? records->FinishedSheets(child.toStdString(), problems) : std::nullopt;
+                           return done ? *done : std::set<std::size_t>{};
                        },
                        m_window);
     if (dialog.exec() != QDialog::Accepted) return;
     const PracticeSheet& sheet = sheets[static_cast<std::size_t>(dialog.sheetIndex())];
     Open(store, {dialog.child(), sheet.number, sheet.title, sheet.problems, 0, {}, 0});
-}
-
-bool PracticeCommands::IsOpen(std::int64_t sessionId) const {
-    for (const auto& window : m_open) {
-        if (window && window->sessionId() == sessionId) return true;
-    }
-    return false;
 }
 
 void PracticeCommands::ShowProgress(const QString& child) {

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QList>
 #include <QObject>
-#include <QPointer>
 #include <cstdint>
 #include <memory>
 
@@ -36,9 +34,7 @@ private:
     // Offers the session left unfinished last time; true when that took the place of a new one
     // (taken up, or the user cancelled).
     bool TakeUpKeptSession(const std::shared_ptr<PracticeStore>& store);
-    bool IsOpen(std::int64_t sessionId) const;
 
     QWidget* m_window;
     OutputBox* m_output;
-    QList<QPointer<PracticeWindow>> m_open;
 };

@@ -25,15 +25,22 @@ public:
     // A change failed to be written: the user is told, and saving stops for this session
     // rather than fail again on every keystroke. Returns `ok`.
     bool Check(bool ok, QWidget* parent);
+    // The same for a read: what the file holds could not be read.
+    bool CheckRead(bool ok, QWidget* parent);
+    // A failed change, where no message can be shown (the window is going): saving stops.
+    void Drop();
 
-    // What the user is told when the file at `path` could not be opened (or written to).
-    static QString Message(const QString& path, const PracticeRecords::Error& error, bool opening);
+    enum class Stage { Opening, Reading, Writing };
+    // What the user is told when the file at `path` could not be opened, read or written to.
+    static QString Message(const QString& path, const PracticeRecords::Error& error, Stage stage);
 
     static QString DefaultPath();
     // Where tests keep their records.
     static void SetPathForTests(const QString& path);
 
 private:
+    bool Stop(Stage stage, QWidget* parent);
+
     QString m_path;
     std::unique_ptr<PracticeRecords> m_records;
     PracticeRecords::Error m_openError;

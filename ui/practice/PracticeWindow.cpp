@@ -157,8 +157,19 @@ PracticeWindow::PracticeWindow(PracticeSetup setup, std::shared_ptr<PracticeStor
 }
 
 // Closed with the program: the last keys are written, the session stays open for next time.
-PracticeWindow::~PracticeWindow() {
-    if (m_savePending) SaveAnswers();
+// Nothing is shown here: the widget is being destroyed.
+PracticeWindow::~PracticeWindow() { SaveAndLetGo(); }
+
+void PracticeWindow::SaveAndLetGo() {
+    PracticeRecords* records = m_store->records();
+    if (!records || !m_sessionId || m_session.finished()) return;
+    m_savePending = false;
+    m_session.Pause(m_clock.NowMs());
+    if (!records->SaveAnswers(m_sessionId, m_session.answers(), m_session.ElapsedMs(m_clock.NowMs())) ||
+        !records->Release(m_sessionId)) {
+        m_store->Drop();
+    }
+    m_sessionId = 0;
 }
 
 void PracticeWindow::ShowNotSaving() {
@@ -182,7 +193,11 @@ void PracticeWindow::OnAnswerEdited(int index, const QString& text) {
     // Written once the key has been handled: a burst of keys is one write.
     if (!m_savePending) {
         m_savePending = true;
-        QTimer::singleShot(0, this, &PracticeWindow::SaveAnswers);
+        // Unless something saved them first: closing the window lets go of the session, and a
+        // late save would begin it anew.
+        QTimer::singleShot(0, this, [this] {
+            if (m_savePending) SaveAnswers();
+        });
     }
 }
 
@@ -237,8 +252,12 @@ void PracticeWindow::HandIn() {
         ShowNotSaving();
     }
     // The drill takes this sheet's misses and whatever is still on the child's list.
-    const bool anyMissed = result.right < result.asked ||
-                           (m_store->records() && !m_store->records()->MissedList(m_setup.child.toStdString()).empty());
+    bool anyMissed = result.right < result.asked;
+    if (PracticeRecords* records = m_store->records(); records && !anyMissed) {
+        const auto list = records->MissedList(m_setup.child.toStdString());
+        anyMissed = m_store->CheckRead(list.has_value(), this) && !list->empty();
+        ShowNotSaving();
+    }
     m_drillButton->setEnabled(anyMissed);
     if (anyMissed) m_drillButton->setFocus();
 }
@@ -252,12 +271,16 @@ void PracticeWindow::StartDrill() {
         for (const auto& problem : *problems) seen.insert(problem.text);
     }
     if (PracticeRecords* records = m_store->records()) {
-        for (const auto& entry : records->MissedList(m_setup.child.toStdString())) {
-            if (seen.insert(entry.problem.text).second) {
-                missed.push_back(entry.problem);
-                carried.insert(entry.problem.text);
+        const auto list = records->MissedList(m_setup.child.toStdString());
+        if (m_store->CheckRead(list.has_value(), this)) {
+            for (const auto& entry : *list) {
+                if (seen.insert(entry.problem.text).second) {
+                    missed.push_back(entry.problem);
+                    carried.insert(entry.problem.text);
+                }
             }
         }
+        ShowNotSaving();
     }
     auto drill = std::make_unique<practice::Drill>(std::move(missed), std::move(known), m_drillSeed++);
     m_drillPanel->Start(std::move(drill), [this, carried](const practice::Problem& problem) {
@@ -296,19 +319,25 @@ void PracticeWindow::closeEvent(QCloseEvent* event) {
         else event->ignore();
         return;
     }
+    // The clock stands still while the question is open.
+    m_session.Pause(m_clock.NowMs());
+    m_ticker->stop();
     const auto answer = MessageBox::Question(this, kTitle,
                                              QStringLiteral("还没有交卷。保留这次练习，下次接着做吗？\r\n"
                                                             "选“是”，下次按 F6 时可以接着做；选“否”，这次的答案不再提起。"),
                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (answer == QMessageBox::Cancel) {
+        m_session.Resume(m_clock.NowMs());
+        m_ticker->start();
         event->ignore();
         return;
     }
     // The time up to now, with the answers; "否" keeps them, but never offers them again.
-    m_session.Pause(m_clock.NowMs());
     SaveAnswers();
-    if (answer == QMessageBox::No && m_sessionId && m_store->records()) {
-        m_store->Check(m_store->records()->PutAside(m_sessionId), this);
+    if (m_sessionId && m_store->records()) {
+        PracticeRecords* records = m_store->records();
+        m_store->Check(answer == QMessageBox::No ? records->PutAside(m_sessionId) : records->Release(m_sessionId), this);
+        m_sessionId = 0;
     }
     event->accept();
 }

@@ -58,6 +58,9 @@ private:
     // is being saved.
     bool Stored(std::int64_t nowMs);
     void SaveAnswers();
+    // The same without a word to the user, for a window that is going: a failure only stops
+    // saving. The session stays open in the records, to be offered again.
+    void SaveAndLetGo();
     void HandIn();
     void StartDrill();
     void ShowTime();

@@ -64,7 +64,10 @@ ProgressWindow::ProgressWindow(std::shared_ptr<PracticeStore> store, const QStri
     m_child = new QComboBox(this);
     m_child->setObjectName(QStringLiteral("ProgressChild"));
     if (PracticeRecords* records = m_store->records()) {
-        for (const auto& name : records->Children()) m_child->addItem(QString::fromStdString(name));
+        const auto names = records->Children();
+        if (m_store->CheckRead(names.has_value(), parent)) {
+            for (const auto& name : *names) m_child->addItem(QString::fromStdString(name));
+        }
     }
     if (!child.isEmpty() && m_child->findText(child) < 0) m_child->addItem(child);
     m_child->setCurrentText(child.isEmpty() ? m_child->itemText(0) : child);
@@ -86,6 +89,7 @@ ProgressWindow::ProgressWindow(std::shared_ptr<PracticeStore> store, const QStri
     notSaving->setWordWrap(true);
     notSaving->setStyleSheet(QStringLiteral("color: #b3261e;"));
     notSaving->setVisible(!m_store->records());
+    m_notSaving = notSaving;
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("孩子："), this));
@@ -113,8 +117,17 @@ ProgressWindow::ProgressWindow(std::shared_ptr<PracticeStore> store, const QStri
 void ProgressWindow::ShowChild() {
     PracticeRecords* records = m_store->records();
     const std::string child = m_child->currentText().toStdString();
-    const auto sessions = records ? records->Finished(child) : std::vector<PracticeRecords::FinishedSession>{};
+    std::vector<PracticeRecords::FinishedSession> sessions;
+    if (records) {
+        auto read = records->Finished(child);
+        if (read) sessions = std::move(*read);
+        else m_store->CheckRead(false, this);
+    }
+    // Filled with the date column at a fixed width, then measured once: measuring it on
+    // every new cell took seconds for a child with a thousand sessions.
     m_sessions->setUpdatesEnabled(false);
+    m_sessions->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
+    m_sessions->setRowCount(0);
     m_sessions->setRowCount(static_cast<int>(sessions.size()));
     // The latest first in the list; the chart reads left to right in time.
     for (int row = 0; row < static_cast<int>(sessions.size()); ++row) {
@@ -126,11 +139,15 @@ void ProgressWindow::ShowChild() {
             m_sessions->setItem(row, column, new QTableWidgetItem(cells[column]));
         }
     }
+    m_sessions->resizeColumnToContents(0);
     m_sessions->setUpdatesEnabled(true);
     m_chart->SetSessions(sessions);
     m_missed->clear();
-    if (records) {
-        for (const auto& entry : records->MostMissed(child, 10)) {
+    records = m_store->records();
+    const auto most = records ? records->MostMissed(child, 10) : std::nullopt;
+    if (records && !most) m_store->CheckRead(false, this);
+    if (most) {
+        for (const auto& entry : *most) {
             m_missed->addItem(QStringLiteral("%1%2　错 %3 次%4")
                                   .arg(QString::fromStdString(entry.problem.text))
                                   .arg(entry.problem.value)
@@ -138,14 +155,21 @@ void ProgressWindow::ShowChild() {
                                   .arg(entry.retired ? QStringLiteral("（已练会）") : QString()));
         }
     }
+    m_notSaving->setText(m_store->notSaving());
+    m_notSaving->setVisible(!m_store->notSaving().isEmpty());
 }
 
 bool ProgressWindow::ExportCsv(const QString& path, QString& error) const {
     PracticeRecords* records = m_store->records();
     const QString child = m_child->currentText();
     QString csv = QStringLiteral("\uFEFF姓名,日期,试卷,得对,题数,得分,用时（秒）,每分钟答对\r\n");
-    if (records) {
-        for (const auto& s : records->Finished(child.toStdString())) {
+    const auto sessions = records ? records->Finished(child.toStdString()) : std::nullopt;
+    if (records && !sessions) {
+        error = QString::fromStdString(records->lastError().detail);
+        return false;
+    }
+    if (sessions) {
+        for (const auto& s : *sessions) {
             csv += QStringList{CsvField(child), Date(s.finishedMs), QString::number(s.sheet), QString::number(s.right),
                                QString::number(s.asked),
                                QString::number(s.Percent(), 'f', 0),

@@ -7,6 +7,7 @@
 class PracticeStore;
 class ProgressChart;
 class QComboBox;
+class QLabel;
 class QListWidget;
 class QTableWidget;
 
@@ -34,4 +35,5 @@ private:
     ProgressChart* m_chart;
     QTableWidget* m_sessions;
     QListWidget* m_missed;
+    QLabel* m_notSaving;
 };
