@@ -9,7 +9,8 @@
 // implementation per system.
 namespace pellarin {
 
-// This process's claim: "machine<TAB>pid<TAB>start".
+// This process's claim: "machine<TAB>pid<TAB>start". A holder may add "<TAB>" and a field of
+// its own, which ClaimIsAlive() passes over.
 std::string ProcessClaim();
 
 // Whether the process that made `claim` is still running. A claim made on another machine (a

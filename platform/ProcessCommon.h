@@ -23,7 +23,10 @@ inline bool Parse(const std::string& text, Claim& claim) {
     if (second == std::string::npos) return false;
     try {
         std::size_t used = 0;
-        const std::string pid = text.substr(first + 1, second - first - 1), start = text.substr(second + 1);
+        // A claim may go on with a further field of its holder's own (which connection).
+        const auto third = text.find('\t', second + 1);
+        const std::string pid = text.substr(first + 1, second - first - 1),
+                          start = text.substr(second + 1, third == std::string::npos ? third : third - second - 1);
         claim.pid = std::stoull(pid, &used);
         if (used != pid.size()) return false;
         claim.start = std::stoull(start, &used);

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 #include <unordered_set>
@@ -121,7 +122,18 @@ PracticeRecords::Failure FailureOf(int code) {
 
 }  // namespace
 
-PracticeRecords::PracticeRecords(sqlite3* db) : m_db(db), m_claim(pellarin::ProcessClaim()) {}
+namespace {
+
+// A claim of this program's, and of this connection: two windows of one program never write
+// into each other's session either.
+std::string NewClaim() {
+    static std::atomic<unsigned> connections{0};
+    return pellarin::ProcessClaim() + '\t' + std::to_string(++connections);
+}
+
+}  // namespace
+
+PracticeRecords::PracticeRecords(sqlite3* db) : m_db(db), m_claim(NewClaim()) {}
 
 std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, Error& error, int busyMs) {
     // A file that is there is opened as it is; only a missing one is made, and a new file that
@@ -184,12 +196,17 @@ bool PracticeRecords::ReadInt(const char* sql, int& value) {
 // first read is the first look inside the file: a file that is not a database fails here.
 bool PracticeRecords::Check() {
     int version = 0, application = 0, objects = 0, ourTables = 0;
-    if (!ReadInt("PRAGMA user_version", version) || !ReadInt("PRAGMA application_id", application) ||
-        !ReadInt("SELECT count(*) FROM sqlite_schema", objects) ||
-        !ReadInt("SELECT count(*) FROM sqlite_schema WHERE type='table' AND name IN ('sessions', 'missed')",
-                 ourTables)) {
-        return false;
-    }
+    // One read transaction, so that the four are read from one state of the file: another
+    // program may be setting up a new file at this moment.
+    if (!Exec("BEGIN")) return false;
+    const bool read =
+        ReadInt("PRAGMA user_version", version) && ReadInt("PRAGMA application_id", application) &&
+        ReadInt("SELECT count(*) FROM sqlite_schema", objects) &&
+        ReadInt("SELECT count(*) FROM sqlite_schema WHERE type='table' AND name IN ('sessions', 'missed')", ourTables);
+    const Error error = m_error;
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_error = error;
+    if (!read) return false;
     const bool empty = objects == 0 && version == 0;
     const bool firstVersion = application == 0 && version == 1 && ourTables == 2;
     if (application != kApplicationId && !(application == 0 && empty) && !firstVersion) {

@@ -96,13 +96,25 @@ std::vector<std::string> Answer(Drill& drill, const std::set<std::string>& wrong
 TEST(Drill, EachMissedProblemAfterThreeKnownUntilRightTwiceInARow) {
     const std::vector<Problem> missed{{"A=", 11}, {"B=", 12}};
     const std::vector<Problem> known{{"k1=", 1}, {"k2=", 2}, {"k3=", 3}, {"k4=", 4}, {"k5=", 5}};
-    Drill drill(missed, known, 7);
-    const auto asked = Answer(drill);
-    // With the seed fixed the known ones come in a fixed order, never one twice running.
-    EXPECT_EQ(asked, (std::vector<std::string>{"A=", "k1=", "k3=", "k2=", "B=", "k3=", "k4=", "k3=", "A=", "k4=", "k5=",
-                                               "k4=", "B="}));
-    EXPECT_EQ(drill.Mastered(), (std::vector<Problem>{missed[0], missed[1]}));
-    EXPECT_EQ(drill.Remaining(), 0);
+    const std::set<std::string> knownTexts{"k1=", "k2=", "k3=", "k4=", "k5="};
+    // The rules hold whatever the draws: the missed problems in turn, each right twice, with
+    // three known ones between them, never the same one twice running.
+    std::set<std::vector<std::string>> orders;
+    for (std::uint32_t seed = 1; seed <= 50; ++seed) {
+        Drill drill(missed, known, seed);
+        const auto asked = Answer(drill);
+        ASSERT_EQ(asked.size(), 13u) << "seed " << seed;
+        for (std::size_t i = 0; i < asked.size(); ++i) {
+            if (i % 4 == 0) EXPECT_EQ(asked[i], i % 8 == 0 ? "A=" : "B=") << "seed " << seed << ", prompt " << i;
+            else EXPECT_TRUE(knownTexts.count(asked[i])) << "seed " << seed << ", prompt " << i << ": " << asked[i];
+            if (i > 0) EXPECT_NE(asked[i], asked[i - 1]) << "seed " << seed;
+        }
+        EXPECT_EQ(drill.Mastered(), (std::vector<Problem>{missed[0], missed[1]}));
+        EXPECT_EQ(drill.Remaining(), 0);
+        orders.insert(asked);
+    }
+    // And the known ones are drawn: fifty seeds do not all give one order.
+    EXPECT_GT(orders.size(), 10u);
 
     // A wrong answer starts the count again; a known problem answered wrong is drilled too.
     Drill again(missed, known, 7);
@@ -140,15 +152,30 @@ TEST(MissedList, LeavesAfterRightAnswersOnThreeDifferentDays) {
     EXPECT_EQ(entry.rightDays, 3);
 }
 
+// The zone the local day is taken in, for this process.
+void UseZone(const char* zone) {
+#ifdef _WIN32
+    _putenv_s("TZ", zone);
+    _tzset();
+#else
+    setenv("TZ", zone, 1);
+    tzset();
+#endif
+}
+
 TEST(Clock, LocalDaysChangeAtLocalMidnight) {
     const std::int64_t noon = 1'765'195'200'000;  // 2025-12-08 12:00 UTC, day 20430
-    EXPECT_NEAR(LocalDay(noon), 20'430, 1);
-    EXPECT_EQ(LocalDay(noon + 86'400'000), LocalDay(noon) + 1);
-    EXPECT_EQ(LocalDay(noon + 7 * 86'400'000LL), LocalDay(noon) + 7);
-    const char* zone = std::getenv("TZ");
-    if (zone && std::string(zone) == "UTC") {
-        EXPECT_EQ(LocalDay(noon), 20'430);
-        EXPECT_EQ(LocalDay(noon - 12 * 3'600'000), 20'430);      // midnight
-        EXPECT_EQ(LocalDay(noon - 12 * 3'600'000 - 1), 20'429);  // a moment before
-    }
+    const std::int64_t hour = 3'600'000;
+    UseZone("UTC0");
+    EXPECT_EQ(LocalDay(noon), 20'430);
+    EXPECT_EQ(LocalDay(noon + 86'400'000), 20'431);
+    EXPECT_EQ(LocalDay(noon + 7 * 86'400'000LL), 20'437);
+    EXPECT_EQ(LocalDay(noon - 12 * hour), 20'430);      // midnight
+    EXPECT_EQ(LocalDay(noon - 12 * hour - 1), 20'429);  // a moment before
+    // Beijing time, eight hours ahead: its midnight is 16:00 UTC.
+    UseZone("CST-8");
+    EXPECT_EQ(LocalDay(noon), 20'430);
+    EXPECT_EQ(LocalDay(noon + 4 * hour - 1), 20'430);
+    EXPECT_EQ(LocalDay(noon + 4 * hour), 20'431);
+    UseZone("UTC0");
 }

@@ -19,12 +19,14 @@ checks = Checks()
 check = checks.check
 
 
-def program(path, expect, child="小明", wait=True, sessions=150):
+def program(path, expect, child="小明", wait=True, sessions=150, session=0):
     """The records' own code on `path`, told what to expect (see RecordsOnDisk in the tests)."""
     env = dict(os.environ, PELLARIN_RECORDS_FILE=("Z:" + path if WINDOWS else path),
-               PELLARIN_RECORDS_EXPECT=expect, PELLARIN_RECORDS_CHILD=child, PELLARIN_RECORDS_SESSIONS=str(sessions))
+               PELLARIN_RECORDS_EXPECT=expect, PELLARIN_RECORDS_CHILD=child, PELLARIN_RECORDS_SESSIONS=str(sessions),
+               PELLARIN_RECORDS_SESSION=str(session))
     args = [PROGRAM, "--gtest_filter=RecordsOnDisk.*", "--gtest_also_run_disabled_tests"]
-    p = subprocess.Popen(args, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    p = subprocess.Popen(args, env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                         text=True)
     return p if not wait else finished(p)
 
 
@@ -73,8 +75,27 @@ for round in range(8):
             failed.append(f"round {round}: {results}, whole {ok}, {count} of 50 sessions")
 check(not failed, f"two programs writing at once both succeed, and the file has every session ({failed})")
 
+# A session one program is answering, seen from a second program: not offered, not to be
+# taken; once the first is killed, the next program to open the file offers it.
+with tempfile.TemporaryDirectory() as folder:
+    path = os.path.join(folder, "practice.sqlite")
+    holder = program(path, "hold", wait=False)
+    said = ""
+    while holder.poll() is None and not said.startswith("HELD"):
+        said = holder.stdout.readline()
+    check(said.startswith("HELD"), f"the first program holds a session ({said!r})")
+    if said.startswith("HELD"):
+        held = int(said.split()[1])
+        check(program(path, "held-elsewhere", session=held), "a second program neither offers nor takes it")
+        holder.kill()
+        holder.wait()
+        check(program(path, "taken-up", session=held), "after the first program is killed, it is offered again")
+    else:
+        holder.kill()
+        holder.wait()
+
 if os.geteuid() != 0:
-    print("SKIP full and read-only file systems: mounting needs root")
+    checks.skip("full and read-only file systems: mounting needs root")
     checks.finish()
 
 # A full disk: the writes that fit are kept, the one that did not is reported as a full disk.
@@ -83,6 +104,17 @@ with tmpfs("size=3m") as path:
         check(program(path, "full"), "writing until the disk is full reports a full disk")
         ok, count = whole(path)
         check(ok and count > 10, f"what was written before is whole ({count} sessions)")
+
+# A disk already full when the file is first made: refused as full, and no empty file left.
+with tmpfs("size=1m") as path:
+    if path:
+        with open(os.path.join(os.path.dirname(path), "filler"), "wb") as filler:
+            with contextlib.suppress(OSError):
+                while True:
+                    filler.write(b"\0" * 65536)
+                    filler.flush()
+        check(program(path, "full-at-start"), "a new file on a full disk is refused as full")
+        check(not os.path.exists(path), "and no empty records file is left behind")
 
 # A read-only mount: refused with its reason, and not a byte changed.
 with tmpfs("size=4m") as path:

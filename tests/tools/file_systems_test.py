@@ -73,12 +73,12 @@ def mounted(kind):
     """The mount point of a fresh file system of that kind while the block runs; None, with the
     reason printed, where it cannot be mounted."""
     if not ROOT:
-        print(f"SKIP {kind}: mounting a file system needs root")
+        checks.skip(f"{kind}: mounting a file system needs root")
         yield None
         return
     point, undo = mount(kind)
     if point is None:
-        print(f"SKIP {kind}: cannot mount here: {undo}")
+        checks.skip(f"{kind}: cannot mount here: {undo}")
         yield None
         return
     try:

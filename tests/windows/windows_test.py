@@ -88,7 +88,7 @@ check(version.stdout.decode() == f"pellarin-sheets {VERSION}\n", f"the installed
 # window; then five sheets made from the keyboard.
 display = os.environ.get("DISPLAY")
 if not display:
-    print("SKIP the installed window: no X server (make test-windows starts one)")
+    checks.skip("the installed window: no X server (make test-windows starts one)")
 else:
     env = dict(os.environ)
     env.pop("QT_QPA_PLATFORM", None)
