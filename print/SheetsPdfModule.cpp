@@ -39,12 +39,24 @@ extern "C" PELLARIN_EXPORTED int pellarin_write_sheets_pdf(const PellarinPdfRequ
     options.answers = request->answers == 2   ? sheet_pages::Answers::Compact
                       : request->answers == 1 ? sheet_pages::Answers::Full
                                               : sheet_pages::Answers::None;
-    if (request->className) options.className = QString::fromUtf8(request->className).trimmed();
+    if (request->className) {
+        options.className = class_list::ClassName(QByteArray(request->className));
+        if (options.className.isEmpty() && !QByteArray(request->className).trimmed().isEmpty()) {
+            return fail(QStringLiteral("--class 的班级名既不是 UTF-8 编码，也不是 GB18030（GBK）编码"));
+        }
+    }
     if (request->names) {
         const class_list::Result list =
             class_list::Read(QByteArray(request->names, static_cast<qsizetype>(request->namesSize)));
-        if (!list.problem.isEmpty()) return fail(list.problem);
+        if (!list.problem.isEmpty()) {
+            fail(list.problem);
+            return kPdfListRefused;
+        }
         options.names = list.names;
+        if (options.names.isEmpty()) {
+            std::snprintf(request->note, request->noteSize, "%s",
+                          QStringLiteral("名单里没有名字：试卷上不写名字。").toUtf8().constData());
+        }
         int sheets = 0;
         for (const auto& section : sheet_text::Read(text)) sheets = std::max(sheets, section.sheet);
         if (options.names.size() > sheets) {

@@ -9,8 +9,9 @@
 // Writes the sheets of `text` (UTF-16, `length` units) to `path` (see SheetsPdf.h), never
 // replacing a file. `answers`: 0 none, 1 a full page per sheet, 2 the compact key. `names`: the
 // bytes of a class list file (see ClassList.h), or null; `className`: UTF-8, or null. Returns
-// 0, or 1 with the reason in `reason` (UTF-8, cut to `reasonSize`); `note` gets what the user
-// should know of a PDF that was written (names without a sheet), or stays empty.
+// 0, or 1 with the reason in `reason` (UTF-8, cut to `reasonSize`), or kPdfListRefused when
+// the reason is about the class list rather than the PDF; `note` gets what the user should
+// know of a PDF that was written (names without a sheet, an empty list), or stays empty.
 extern "C" {
 struct PellarinPdfRequest {
     const char* path;
@@ -27,5 +28,7 @@ struct PellarinPdfRequest {
 };
 using PellarinWriteSheetsPdf = int (*)(const PellarinPdfRequest* request);
 }
+
+inline constexpr int kPdfListRefused = 2;
 
 #define PELLARIN_PDF_ENTRY "pellarin_write_sheets_pdf"

@@ -10,5 +10,3 @@
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 void PrepareStandardStreams();
 
-// A file named as CommandLineArguments gives names, opened to read bytes; null with errno set.
-std::FILE* OpenForReading(const std::string& path);

@@ -5,4 +5,3 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) { return {a
 
 void PrepareStandardStreams() {}
 
-std::FILE* OpenForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }

@@ -25,13 +25,6 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return arguments;
 }
 
-std::FILE* OpenForReading(const std::string& path) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(), n);
-    return _wfopen(wide.c_str(), L"rb");
-}
-
 // The sheets leave exactly as made: no LF is turned into CR LF a second time. The console
 // shows the messages' UTF-8 as Chinese.
 void PrepareStandardStreams() {

@@ -16,6 +16,7 @@
 #include "generator/Utf.h"
 #include "export/DocxWriter.h"
 #include "export/FilePlacement.h"
+#include "platform/SmallFile.h"
 #ifdef PELLARIN_WITH_PDF
 #include "PdfModuleLoader.h"
 #endif
@@ -65,6 +66,7 @@ pellarin::ClockReading StillClock() { return 0; }
 struct PaperOptions {
     int answers = 0;
     std::optional<std::string> names;
+    std::string namesFile;
     std::optional<std::string> className;
 };
 
@@ -82,7 +84,13 @@ int WritePdf(const std::string& path, const std::u16string& text, const PaperOpt
                                      paper.names ? paper.names->data() : nullptr, paper.names ? paper.names->size() : 0,
                                      paper.className ? paper.className->c_str() : nullptr, reason, sizeof reason, note,
                                      sizeof note};
-    if (write(&request) != 0) {
+    // The module says which file its reason is about: the list it could not read, or the PDF.
+    const int written = write(&request);
+    if (written == kPdfListRefused) {
+        std::fprintf(stderr, "pellarin-sheets：名单 %s：%s\n", paper.namesFile.c_str(), reason);
+        return 1;
+    }
+    if (written != 0) {
         std::fprintf(stderr, "pellarin-sheets：%s：%s\n", path.c_str(), reason);
         return 1;
     }
@@ -93,32 +101,6 @@ int WritePdf(const std::string& path, const std::u16string& text, const PaperOpt
     std::fputs("pellarin-sheets：这个版本没有 PDF 功能\n", stderr);
     return 1;
 #endif
-}
-
-// The whole of a small file, or nothing with the reason.
-std::optional<std::string> ReadSmallFile(const std::string& path, std::string& problem) {
-    std::FILE* file = OpenForReading(path);
-    if (!file) {
-        problem = pellarin::DescribeFileError(errno);
-        return std::nullopt;
-    }
-    std::string bytes;
-    char chunk[65536];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
-        bytes.append(chunk, n);
-        if (bytes.size() > (16u << 20)) {
-            problem = "文件太大，不像是一份名单";
-            std::fclose(file);
-            return std::nullopt;
-        }
-    }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        problem = pellarin::DescribeFileError(EIO);
-        return std::nullopt;
-    }
-    return bytes;
 }
 
 }  // namespace
@@ -191,12 +173,15 @@ int main(int argc, char** argv) {
     if (answersGiven && !pdf) return Usage("--answers 只和 --pdf 一起用");
     if ((namesFile || paper.className) && !pdf) return Usage("--names 和 --class 只和 --pdf 一起用");
     if (namesFile) {
-        std::string problem;
-        paper.names = ReadSmallFile(*namesFile, problem);
-        if (!paper.names) {
-            std::fprintf(stderr, "pellarin-sheets：%s：%s\n", namesFile->c_str(), problem.c_str());
+        std::string bytes;
+        const auto problem = pellarin::ReadSmallFile(*namesFile, pellarin::kClassListLimit, bytes);
+        if (problem != pellarin::SmallFileProblem::None) {
+            std::fprintf(stderr, "pellarin-sheets：名单 %s：%s\n", namesFile->c_str(),
+                         pellarin::DescribeSmallFileProblem(problem));
             return 1;
         }
+        paper.names = std::move(bytes);
+        paper.namesFile = *namesFile;
     }
 
     pellarin::GenerationResult result =
@@ -208,6 +193,11 @@ int main(int argc, char** argv) {
     if (result.refused()) {
         std::fprintf(stderr, "pellarin-sheets：%s\n", pellarin::ToUtf8(result.refusal).c_str());
         return 1;
+    }
+    // Zero sheets (or fewer) make an empty text: no document is written for it.
+    if ((docx || pdf) && result.outputText.empty()) {
+        std::fputs("pellarin-sheets：试卷份数是 0，没有写出文件\n", stderr);
+        return 0;
     }
     if (docx) {
         try {

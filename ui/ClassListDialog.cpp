@@ -2,7 +2,6 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QLabel>
@@ -10,16 +9,33 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "MessageBox.h"
+#include "export/NativePath.h"
+#include "platform/SmallFile.h"
 #include "print/ClassList.h"
 
 namespace {
 
 QSettings Settings() { return QSettings(QStringLiteral("Pellarin"), QStringLiteral("Pellarin")); }
 
+QString AskForFile(QWidget* parent) {
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("选择班级名单"), QString(),
+                                        QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)"));
+}
+
+ClassListDialog::ChooseFile& FileChooser() {
+    static ClassListDialog::ChooseFile chooser = &AskForFile;
+    return chooser;
+}
+
 }  // namespace
+
+void ClassListDialog::SetFileChooserForTests(ChooseFile chooser) {
+    FileChooser() = chooser ? std::move(chooser) : ChooseFile(&AskForFile);
+}
 
 ClassListDialog::ClassListDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("ClassListDialog"));
@@ -32,6 +48,8 @@ ClassListDialog::ClassListDialog(QWidget* parent) : QDialog(parent) {
     m_names->setAccessibleName(QStringLiteral("名单"));
     m_names->setPlaceholderText(QStringLiteral("每行一个名字，可以从表格里复制过来粘贴。\n第 1 个名字写在第 1 份试卷上，依此类推。"));
     m_names->setPlainText(RememberedNames().join(QLatin1Char('\n')));
+    // Tab goes on to the buttons (a name never holds a tab), and Ctrl+Enter applies the list.
+    m_names->setTabChangesFocus(true);
     m_count = new QLabel(this);
     auto* fromFile = new QPushButton(QStringLiteral("从文件读取(&F)…"), this);
     fromFile->setObjectName(QStringLiteral("FromFile"));
@@ -48,6 +66,10 @@ ClassListDialog::ClassListDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(m_count);
     layout->addWidget(buttons);
 
+    for (auto key : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, &ClassListDialog::accept);
+    }
+    buttons->button(QDialogButtonBox::Ok)->setToolTip(QStringLiteral("使用这份名单 (Ctrl+Enter)"));
     connect(buttons, &QDialogButtonBox::accepted, this, &ClassListDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ClassListDialog::reject);
     connect(fromFile, &QPushButton::clicked, this, &ClassListDialog::ReadFile);
@@ -76,19 +98,25 @@ void ClassListDialog::accept() {
 }
 
 void ClassListDialog::ReadFile() {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("选择班级名单"), QString(),
-                                                      QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)"));
+    const QString path = FileChooser()(this);
     if (path.isEmpty()) return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const QString file = QStringLiteral("\r\n文件：") + QDir::toNativeSeparators(path);
+    // Only a regular file, and at most 16 MB of it: a pipe or a device chosen by mistake
+    // neither freezes the window nor fills its memory.
+    std::string bytes;
+    const auto problem = pellarin::ReadSmallFile(pellarin::NativePath(path), pellarin::kClassListLimit, bytes);
+    if (problem != pellarin::SmallFileProblem::None) {
         MessageBox::Warning(this, QStringLiteral("读取名单失败"),
-                            QStringLiteral("名单没能读取：%1\r\n文件：%2").arg(file.errorString(), QDir::toNativeSeparators(path)));
+                            QStringLiteral("名单没能读取：%1。").arg(QString::fromUtf8(pellarin::DescribeSmallFileProblem(problem))) + file);
         return;
     }
-    const class_list::Result list = class_list::Read(file.readAll());
+    const class_list::Result list = class_list::Read(QByteArray::fromStdString(bytes));
     if (!list.problem.isEmpty()) {
-        MessageBox::Warning(this, QStringLiteral("读取名单失败"),
-                            list.problem + QStringLiteral("\r\n文件：") + QDir::toNativeSeparators(path));
+        MessageBox::Warning(this, QStringLiteral("读取名单失败"), list.problem + file);
+        return;
+    }
+    if (list.names.isEmpty()) {
+        MessageBox::Warning(this, QStringLiteral("读取名单"), QStringLiteral("这个文件里没有名字，名单没有改动。") + file);
         return;
     }
     m_names->setPlainText(list.names.join(QLatin1Char('\n')));

@@ -2,13 +2,15 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 
 class QLineEdit;
 class QPlainTextEdit;
 class QLabel;
 
 // Where a teacher gives the class for the printed sheets: the class's name and the children's
-// names, typed, pasted or read from a text file (UTF-8 or GB18030, as class_list reads them).
+// names, typed, pasted or read from a text file (UTF-8, UTF-16 or GB18030, as class_list reads
+// them).
 // The last list given is remembered for the next time.
 class ClassListDialog : public QDialog {
     Q_OBJECT
@@ -23,6 +25,10 @@ public:
     static QString RememberedClass();
 
     void accept() override;
+
+    // Where "从文件读取" gets its file: the system's dialog, or a test's choice.
+    using ChooseFile = std::function<QString(QWidget* parent)>;
+    static void SetFileChooserForTests(ChooseFile chooser);
 
 private:
     void ReadFile();

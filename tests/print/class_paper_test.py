@@ -104,6 +104,66 @@ with tempfile.TemporaryDirectory() as folder:
     check(r.returncode == 1 and "UTF-8" in r.stderr.decode() and not os.path.exists(pdf),
           f"a list in neither encoding is refused ({r.stderr.decode()})")
 
+    # Lists that are no lists: refused at once with the list's own name and what is wrong, and
+    # never read for ever (a FIFO with no writer, /dev/zero).
+    fifo = os.path.join(folder, "fifo.txt")
+    os.mkfifo(fifo)
+    missing = os.path.join(folder, "missing.txt")
+    for names, reason in ((fifo, "不是普通文件"), ("/dev/zero", "不是普通文件"), (missing, "文件不存在"),
+                          (folder, "文件夹")):
+        pdf = os.path.join(folder, "never.pdf")
+        r = run("--sheets", "2", "--pdf", pdf, "--names", names)
+        said = r.stderr.decode()
+        check(r.returncode == 1 and reason in said and names in said and "文件夹不存在" not in said
+              and not os.path.exists(pdf), f"{names}: refused as {reason} ({said})")
+    r = run("--sheets", "2", "--pdf", os.path.join(folder, "never.pdf"), "--names", os.path.join(folder, "latin1.txt"))
+    said = r.stderr.decode()
+    check("latin1.txt" in said and "refused.pdf" not in said and "never.pdf" not in said and "后再选" not in said,
+          f"an encoding error names the list, in the command line's words ({said})")
+
+    # Invisible lines are no names, control characters no part of one; UTF-16 with its mark is
+    # read; other encodings, mixed lines and UTF-16 without its mark are refused; an empty list
+    # is said to be empty.
+    hidden = "王小明\n\u200b\n\ufeff\n\0\n李\x07华\n张三丰\n".encode("utf-8")
+    cases = {
+        "hidden": (hidden, ["王小明", "李华", "张三丰"]),
+        "utf16le": ("\ufeff王小明\r\n李华\r\n".encode("utf-16-le"), ["王小明", "李华"]),
+        "utf16be": ("\ufeff王小明\r\n李华\r\n".encode("utf-16-be"), ["王小明", "李华"]),
+        "mixed": ("王小明\n".encode("utf-8") + "李华\n".encode("gbk"), "有的行是 UTF-8"),
+        "utf16-no-mark": ("王小明\r\nLi Hua\r\n".encode("utf-16-le"), "UTF-16"),
+        "empty": (b"\r\n \r\n\xe2\x80\x8b\r\n", "没有名字"),
+    }
+    for kind, (data, expected) in cases.items():
+        names = os.path.join(folder, f"{kind}.txt")
+        with open(names, "wb") as f:
+            f.write(data)
+        pdf = os.path.join(folder, f"{kind}.pdf")
+        r = run("--sheets", "3", "--seed", "6", "--pdf", pdf, "--names", names)
+        said = r.stderr.decode()
+        if isinstance(expected, list):
+            got = [heading_name(pdf, page)[0] for page in range(1, 4)] if r.returncode == 0 else said
+            check(got == expected + [""] * (3 - len(expected)), f"{kind}: names {got}")
+        elif kind == "empty":
+            check(r.returncode == 0 and expected in said and os.path.exists(pdf), f"{kind}: written, and said ({said})")
+        else:
+            check(r.returncode == 1 and expected in said and names in said and not os.path.exists(pdf),
+                  f"{kind}: refused ({said})")
+
+    # The class's name typed in a GBK terminal.
+    pdf = os.path.join(folder, "gbk-class.pdf")
+    r = subprocess.run([TOOL.encode(), b"--sheets", b"1", b"--pdf", pdf.encode(), b"--class", "三年级二班".encode("gbk")],
+                       capture_output=True, timeout=300)
+    heading = " ".join(w[3] for w in boxes(pdf, 1)) if r.returncode == 0 else r.stderr.decode()
+    check("三年级二班" in unicodedata.normalize("NFKC", heading.replace(" ", "")) and "\ufffd" not in heading,
+          f"a GBK class name is read as such ({heading[:80]!r})")
+
+    # No sheets, no document: the help says 0 or fewer writes nothing.
+    for option, name in (("--pdf", "none.pdf"), ("--docx", "none.docx")):
+        out = os.path.join(folder, name)
+        r = run("--sheets", "0", option, out)
+        check(r.returncode == 0 and not os.path.exists(out) and "0" in r.stderr.decode(),
+              f"--sheets 0 {option}: nothing written, and said ({r.stderr.decode()})")
+
     # Compact keys: 60 sheets of each difficulty, at most 15 answer pages.
     for difficulty in ("难", "中", "易"):
         args = ["--sheets", "60", "--difficulty", difficulty, "--seed", "12"]

@@ -76,23 +76,28 @@ for round in range(8):
 check(not failed, f"two programs writing at once both succeed, and the file has every session ({failed})")
 
 # A session one program is answering, seen from a second program: not offered, not to be
-# taken; once the first is killed, the next program to open the file offers it.
-with tempfile.TemporaryDirectory() as folder:
-    path = os.path.join(folder, "practice.sqlite")
-    holder = program(path, "hold", wait=False)
-    said = ""
-    while holder.poll() is None and not said.startswith("HELD"):
-        said = holder.stdout.readline()
-    check(said.startswith("HELD"), f"the first program holds a session ({said!r})")
-    if said.startswith("HELD"):
-        held = int(said.split()[1])
-        check(program(path, "held-elsewhere", session=held), "a second program neither offers nor takes it")
+# taken; once the first is killed, the next program to open the file offers it. On Linux: under
+# Wine a kill reaches the wrapper, not always the program; the Windows claim itself is checked
+# by the suite's own cases.
+def claimed_while_its_program_runs():
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "practice.sqlite")
+        holder = program(path, "hold", wait=False)
+        said = ""
+        while holder.poll() is None and not said.startswith("HELD"):
+            said = holder.stdout.readline()
+        check(said.startswith("HELD"), f"the first program holds a session ({said!r})")
+        if said.startswith("HELD"):
+            held = int(said.split()[1])
+            check(program(path, "held-elsewhere", session=held), "a second program neither offers nor takes it")
         holder.kill()
         holder.wait()
-        check(program(path, "taken-up", session=held), "after the first program is killed, it is offered again")
-    else:
-        holder.kill()
-        holder.wait()
+        if said.startswith("HELD"):
+            check(program(path, "taken-up", session=held), "after the first program is killed, it is offered again")
+
+
+if not WINDOWS:
+    claimed_while_its_program_runs()
 
 if os.geteuid() != 0:
     checks.skip("full and read-only file systems: mounting needs root")
