@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -19,6 +20,10 @@
 #include "ui/ChineseTranslations.h"
 #include "ui/ClassListDialog.h"
 #include "ui/PrintCommands.h"
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>  // mkfifo
+#endif
 
 class PrintCommandsTest : public QObject, public WindowFixture {
     Q_OBJECT
@@ -224,6 +229,47 @@ private slots:
         QCOMPARE(text, run(QStringLiteral("pdftotext"), {"-layout", tool, "-"}));
         // Remembered for the next time.
         QCOMPARE(ClassListDialog::RememberedNames(), (QStringList{QStringLiteral("王小明"), QStringLiteral("李华")}));
+    }
+
+    // The list's keys: Tab leaves the names for the buttons, Ctrl+Enter applies the list. A pipe
+    // or a device chosen as the list's file is refused at once, with what it is.
+    void classListKeysAndFilesThatAreNoLists() {
+#ifndef Q_OS_WIN
+        QTemporaryDir folder;
+        const QString fifo = folder.filePath(QStringLiteral("list.txt"));
+        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QStringList chosen{fifo, QStringLiteral("/dev/zero")};
+        ClassListDialog::SetFileChooserForTests([&](QWidget*) { return chosen.isEmpty() ? QString() : chosen.takeFirst(); });
+#endif
+        bool applied = false;
+        QTimer fill;
+        connect(&fill, &QTimer::timeout, this, [&] {
+            auto* dialog = QApplication::activeModalWidget();
+            if (!dialog || dialog->objectName() != QStringLiteral("ClassListDialog") || applied) return;
+            applied = true;
+            auto* names = dialog->findChild<QPlainTextEdit*>(QStringLiteral("Names"));
+            names->setFocus();
+            names->setPlainText(QStringLiteral("甲\n乙"));
+            QTest::keyClick(names, Qt::Key_Tab);
+            QVERIFY(qobject_cast<QAbstractButton*>(QApplication::focusWidget()));
+            QCOMPARE(names->toPlainText(), QStringLiteral("甲\n乙"));
+#ifndef Q_OS_WIN
+            auto* fromFile = dialog->findChild<QPushButton*>(QStringLiteral("FromFile"));
+            for (const char* what : {"这不是普通文件", "这不是普通文件"}) {
+                fromFile->click();
+                QVERIFY(!boxes.empty());
+                QVERIFY2(boxes.back().text.contains(QString::fromUtf8(what)), qPrintable(boxes.back().text));
+            }
+            QCOMPARE(names->toPlainText(), QStringLiteral("甲\n乙"));
+            boxes.clear();
+#endif
+            QTest::keyClick(names, Qt::Key_Return, Qt::ControlModifier);
+        });
+        fill.start(20);
+        QVERIFY(form->findChild<PrintCommands*>()->ChooseClassList(form.get()));
+        QVERIFY(applied);
+        ClassListDialog::SetFileChooserForTests(nullptr);
+        QCOMPARE(ClassListDialog::RememberedNames(), (QStringList{QStringLiteral("甲"), QStringLiteral("乙")}));
     }
 
     // More names than sheets: the user is told how many sheets are missing.
