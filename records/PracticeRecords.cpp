@@ -195,20 +195,25 @@ bool PracticeRecords::ReadInt(const char* sql, int& value) {
 // else is another program's, and a file of a later version is left to that version. The
 // first read is the first look inside the file: a file that is not a database fails here.
 bool PracticeRecords::Check() {
-    int version = 0, application = 0, objects = 0, ourTables = 0;
+    int version = 0, application = 0, objects = 0, ourColumns = 0;
     // One read transaction, so that the four are read from one state of the file: another
     // program may be setting up a new file at this moment.
     if (!Exec("BEGIN")) return false;
     const bool read =
         ReadInt("PRAGMA user_version", version) && ReadInt("PRAGMA application_id", application) &&
         ReadInt("SELECT count(*) FROM sqlite_schema", objects) &&
-        ReadInt("SELECT count(*) FROM sqlite_schema WHERE type='table' AND name IN ('sessions', 'missed')", ourTables);
+        ReadInt("SELECT (SELECT count(*) FROM pragma_table_info('sessions') WHERE name IN ('id', 'child', 'sheet',"
+                " 'title', 'problems', 'answers', 'started_ms', 'elapsed_ms', 'state', 'finished_ms', 'right_count',"
+                " 'asked_count')) + (SELECT count(*) FROM pragma_table_info('missed') WHERE name IN ('child', 'problem',"
+                " 'value', 'times_missed', 'right_days', 'last_right_day', 'retired'))",
+                ourColumns);
     const Error error = m_error;
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     m_error = error;
     if (!read) return false;
     const bool empty = objects == 0 && version == 0;
-    const bool firstVersion = application == 0 && version == 1 && ourTables == 2;
+    // The first version's tables, column for column: two tables of the same names are not enough.
+    const bool firstVersion = application == 0 && version == 1 && ourColumns == 12 + 7;
     if (application != kApplicationId && !(application == 0 && empty) && !firstVersion) {
         m_error = {Failure::NotOurs, "application_id " + std::to_string(application) + ", user_version " +
                                          std::to_string(version) + ", " + std::to_string(objects) + " objects"};
