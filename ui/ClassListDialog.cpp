@@ -2,7 +2,6 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +11,7 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include "FileDialog.h"
 #include "MessageBox.h"
 #include "export/NativePath.h"
 #include "platform/SmallFile.h"
@@ -21,21 +21,9 @@ namespace {
 
 QSettings Settings() { return QSettings(QStringLiteral("Pellarin"), QStringLiteral("Pellarin")); }
 
-QString AskForFile(QWidget* parent) {
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("选择班级名单"), QString(),
-                                        QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)"));
-}
-
-ClassListDialog::ChooseFile& FileChooser() {
-    static ClassListDialog::ChooseFile chooser = &AskForFile;
-    return chooser;
-}
-
 }  // namespace
 
-void ClassListDialog::SetFileChooserForTests(ChooseFile chooser) {
-    FileChooser() = chooser ? std::move(chooser) : ChooseFile(&AskForFile);
-}
+
 
 ClassListDialog::ClassListDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("ClassListDialog"));
@@ -98,7 +86,8 @@ void ClassListDialog::accept() {
 }
 
 void ClassListDialog::ReadFile() {
-    const QString path = FileChooser()(this);
+    const QString path = FileDialog::Open(this, QStringLiteral("选择班级名单"),
+                                          QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)"));
     if (path.isEmpty()) return;
     const QString file = QStringLiteral("\r\n文件：") + QDir::toNativeSeparators(path);
     // Only a regular file, and at most 16 MB of it: a pipe or a device chosen by mistake

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QStringList>
-#include <functional>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -25,10 +24,6 @@ public:
     static QString RememberedClass();
 
     void accept() override;
-
-    // Where "从文件读取" gets its file: the system's dialog, or a test's choice.
-    using ChooseFile = std::function<QString(QWidget* parent)>;
-    static void SetFileChooserForTests(ChooseFile chooser);
 
 private:
     void ReadFile();

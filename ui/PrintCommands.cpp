@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
-#include <QFileDialog>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -15,6 +14,7 @@
 #include <QToolBar>
 
 #include "ClassListDialog.h"
+#include "FileDialog.h"
 #include "MessageBox.h"
 #include "OutputBox.h"
 #include "export/DocumentWriter.h"
@@ -26,16 +26,6 @@
 namespace {
 
 const QString kKept = QStringLiteral("输出框里的题目都还在。");
-
-QString AskForFile(QWidget* parent, const QString& suggested) {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("另存为 PDF"), suggested,
-                                        QStringLiteral("PDF 文件 (*.pdf)"));
-}
-
-PrintCommands::ChooseFile& FileChooser() {
-    static PrintCommands::ChooseFile chooser = &AskForFile;
-    return chooser;
-}
 
 }  // namespace
 
@@ -53,10 +43,6 @@ PrintCommands::PrintCommands(QWidget* window, OutputBox* output) : QObject(windo
     m_output->setPlaceholderText(
         QStringLiteral("出题后，题目显示在这里，可以修改。\n按 Ctrl+P 或点右键，可以打印预览、打印、另存为 PDF，还可以附上答案。"));
     m_output->setToolTip(QStringLiteral("右键：打印预览、另存为 PDF，可附答案（Ctrl+P）"));
-}
-
-void PrintCommands::SetFileChooserForTests(ChooseFile chooser) {
-    FileChooser() = chooser ? std::move(chooser) : ChooseFile(&AskForFile);
 }
 
 QAction* PrintCommands::MenuAction(const QString& text, const std::function<void()>& run) {
@@ -197,7 +183,8 @@ void PrintCommands::SaveAsPdf(bool answers, QWidget* parent) {
     const QString name = QStringLiteral("口算题%1-%2.pdf")
                              .arg(answers ? QStringLiteral("（附答案）") : QString(),
                                   QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")));
-    QString path = FileChooser()(parent, QDir(folder).filePath(name));
+    QString path = FileDialog::Save(parent, QStringLiteral("另存为 PDF"), QDir(folder).filePath(name),
+                                    QStringLiteral("PDF 文件 (*.pdf)"));
     if (path.isEmpty()) return;  // cancelled
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) path += QStringLiteral(".pdf");
     try {

@@ -27,9 +27,6 @@ public:
     // Boxes and the file dialog open over `parent`: the window, or the preview saving its pages.
     void SaveAsPdf(bool answers, QWidget* parent = nullptr);
 
-    // The save-as dialog; tests answer it with a path (or nothing, as a cancel).
-    using ChooseFile = std::function<QString(QWidget* parent, const QString& suggested)>;
-    static void SetFileChooserForTests(ChooseFile chooser);
 
 signals:
     // The pages have been painted on a printer: the preview's or, after a print, the real one.

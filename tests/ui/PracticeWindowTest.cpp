@@ -17,6 +17,7 @@
 #include "WindowFixture.h"
 #include "generator/BuildSheets.h"
 #include "sheets/PracticeSheets.h"
+#include "ui/FileDialog.h"
 #include "ui/ChineseTranslations.h"
 #include "ui/practice/AnswerGrid.h"
 #include "ui/practice/PracticeCommands.h"
@@ -280,9 +281,9 @@ private slots:
         grab(progress, "pellarin-practice-progress");
 
         const QString csv = m_dir.filePath(QStringLiteral("练习记录.csv"));
-        ProgressWindow::SetFileChooserForTests([&](QWidget*, const QString&) { return csv; });
+        FileDialog::SetAnswerForTests([&](QWidget*, const FileDialog::Asked&) { return csv; });
         QTest::mouseClick(progress->findChild<QPushButton*>(QStringLiteral("ExportCsv")), Qt::LeftButton);
-        ProgressWindow::SetFileChooserForTests(nullptr);
+        FileDialog::SetAnswerForTests(nullptr);
         QVERIFY2(boxes.back().text.contains(QDir::toNativeSeparators(csv)), qPrintable(boxes.back().text));
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));

@@ -17,6 +17,7 @@
 #include <QToolBar>
 
 #include "WindowFixture.h"
+#include "ui/FileDialog.h"
 #include "ui/ChineseTranslations.h"
 #include "ui/ClassListDialog.h"
 #include "ui/PrintCommands.h"
@@ -93,7 +94,7 @@ private slots:
         text2()->setText(sheets());
     }
     void cleanup() {
-        PrintCommands::SetFileChooserForTests(nullptr);
+        FileDialog::SetAnswerForTests(nullptr);
         close();
     }
 
@@ -153,8 +154,8 @@ private slots:
         if (popplerMissing()) QSKIP("poppler's pdfinfo and pdftotext run on Linux only; the Linux build checks these pages");
         QTemporaryDir folder;
         QString suggested;
-        PrintCommands::SetFileChooserForTests([&](QWidget*, const QString& name) {
-            suggested = name;
+        FileDialog::SetAnswerForTests([&](QWidget*, const FileDialog::Asked& asked) {
+            suggested = asked.suggested;
             return folder.filePath(QStringLiteral("练习"));  // the extension is added
         });
         menuEntry(QStringLiteral("另存为 PDF（附答案）…"))->trigger();
@@ -168,7 +169,7 @@ private slots:
         boxes.clear();
 
         // From the preview, with the answers as chosen there.
-        PrintCommands::SetFileChooserForTests([&](QWidget*, const QString&) { return folder.filePath(QStringLiteral("预览.pdf")); });
+        FileDialog::SetAnswerForTests([&](QWidget*, const FileDialog::Asked&) { return folder.filePath(QStringLiteral("预览.pdf")); });
         withPreview([this] { key(Qt::Key_P, Qt::ControlModifier); },
                     [](QPrintPreviewDialog* dialog) { dialog->findChild<QAction*>(QStringLiteral("SavePdf"))->trigger(); });
         QCOMPARE(pageCount(folder.filePath(QStringLiteral("预览.pdf"))), 3);
@@ -176,15 +177,15 @@ private slots:
 
         const QString text = text2()->text();
         boxes.clear();
-        PrintCommands::SetFileChooserForTests(
-            [&](QWidget*, const QString&) { return folder.filePath(QStringLiteral("没有这个文件夹/a.pdf")); });
+        FileDialog::SetAnswerForTests(
+            [&](QWidget*, const FileDialog::Asked&) { return folder.filePath(QStringLiteral("没有这个文件夹/a.pdf")); });
         menuEntry(QStringLiteral("另存为 PDF…"))->trigger();
         QCOMPARE(boxes.size(), std::size_t{1});
         QCOMPARE(boxes[0].title, QStringLiteral("另存为 PDF 失败"));
         QVERIFY2(boxes[0].text.contains(QStringLiteral("文件夹不存在")), qPrintable(boxes[0].text));
         QCOMPARE(text2()->text(), text);
 
-        PrintCommands::SetFileChooserForTests([](QWidget*, const QString&) { return QString(); });  // cancelled
+        FileDialog::SetAnswerForTests([](QWidget*, const FileDialog::Asked&) { return QString(); });  // cancelled
         menuEntry(QStringLiteral("另存为 PDF…"))->trigger();
         QCOMPARE(boxes.size(), std::size_t{1});
     }
@@ -239,7 +240,7 @@ private slots:
         const QString fifo = folder.filePath(QStringLiteral("list.txt"));
         QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
         QStringList chosen{fifo, QStringLiteral("/dev/zero")};
-        ClassListDialog::SetFileChooserForTests([&](QWidget*) { return chosen.isEmpty() ? QString() : chosen.takeFirst(); });
+        FileDialog::SetAnswerForTests([&](QWidget*, const FileDialog::Asked&) { return chosen.isEmpty() ? QString() : chosen.takeFirst(); });
 #endif
         bool applied = false;
         QTimer fill;
@@ -268,7 +269,7 @@ private slots:
         fill.start(20);
         QVERIFY(form->findChild<PrintCommands*>()->ChooseClassList(form.get()));
         QVERIFY(applied);
-        ClassListDialog::SetFileChooserForTests(nullptr);
+        FileDialog::SetAnswerForTests(nullptr);
         QCOMPARE(ClassListDialog::RememberedNames(), (QStringList{QStringLiteral("甲"), QStringLiteral("乙")}));
     }
 
@@ -297,8 +298,8 @@ private slots:
         const QByteArray oldHome = qgetenv("HOME");
         qputenv("HOME", home.path().toLocal8Bit());
         QString suggested;
-        PrintCommands::SetFileChooserForTests([&](QWidget*, const QString& name) {
-            suggested = name;
+        FileDialog::SetAnswerForTests([&](QWidget*, const FileDialog::Asked& asked) {
+            suggested = asked.suggested;
             return QString();
         });
         menuEntry(QStringLiteral("另存为 PDF…"))->trigger();
@@ -309,7 +310,7 @@ private slots:
     void anEmptyBoxHasNothingToPrint() {
         text2()->setText(QStringLiteral("  \r\n "));
         bool chooserAsked = false;
-        PrintCommands::SetFileChooserForTests([&](QWidget*, const QString&) {
+        FileDialog::SetAnswerForTests([&](QWidget*, const FileDialog::Asked&) {
             chooserAsked = true;
             return QString();
         });

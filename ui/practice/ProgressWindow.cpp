@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,19 +16,10 @@
 
 #include "PracticeStore.h"
 #include "ProgressChart.h"
+#include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
 
 namespace {
-
-QString AskForFile(QWidget* parent, const QString& suggested) {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("导出练习记录"), suggested,
-                                        QStringLiteral("CSV 文件 (*.csv)"));
-}
-
-ProgressWindow::ChooseFile& FileChooser() {
-    static ProgressWindow::ChooseFile chooser = &AskForFile;
-    return chooser;
-}
 
 QString Date(std::int64_t ms) {
     return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
@@ -50,10 +40,6 @@ QString CsvField(QString text) {
 }
 
 }  // namespace
-
-void ProgressWindow::SetFileChooserForTests(ChooseFile chooser) {
-    FileChooser() = chooser ? std::move(chooser) : ChooseFile(&AskForFile);
-}
 
 ProgressWindow::ProgressWindow(std::shared_ptr<PracticeStore> store, const QString& child, QWidget* parent)
     : QWidget(parent, Qt::Window), m_store(std::move(store)) {
@@ -193,7 +179,9 @@ void ProgressWindow::AskAndExport() {
     // A name is not always a good file name: no separators or characters Windows refuses.
     QString name = m_child->currentText();
     name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("_"));
-    const QString path = FileChooser()(this, folder + QStringLiteral("/练习记录-%1.csv").arg(name));
+    const QString path = FileDialog::Save(this, QStringLiteral("导出练习记录"),
+                                          folder + QStringLiteral("/练习记录-%1.csv").arg(name),
+                                          QStringLiteral("CSV 文件 (*.csv)"));
     if (path.isEmpty()) return;
     QString error;
     if (ExportCsv(path, error)) {

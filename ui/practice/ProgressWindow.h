@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 class PracticeStore;
@@ -22,9 +21,6 @@ public:
     // it could not be written, with the reason in `error`.
     bool ExportCsv(const QString& path, QString& error) const;
 
-    // The save-as dialog; tests answer it with a path (or nothing, as a cancel).
-    using ChooseFile = std::function<QString(QWidget* parent, const QString& suggested)>;
-    static void SetFileChooserForTests(ChooseFile chooser);
 
 private:
     void ShowChild();

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// Every file the user chooses goes through here: the system's dialog, or in tests an answer
+// given at once (the file a test has made, or an empty path for "cancelled").
+namespace FileDialog {
+
+struct Asked {
+    bool save = false;   // a file to write (the dialog asks before replacing one) or to read
+    QString title;
+    QString suggested;   // the folder and name offered; empty to start where the system likes
+    QString filter;
+};
+using Answer = std::function<QString(QWidget* parent, const Asked& asked)>;
+
+// The chosen file, or an empty path when the user cancelled.
+QString Open(QWidget* parent, const QString& title, const QString& filter);
+QString Save(QWidget* parent, const QString& title, const QString& suggested, const QString& filter);
+
+// With an answer set, no dialog is shown. Pass nullptr to show them again.
+void SetAnswerForTests(Answer answer);
+
+}  // namespace FileDialog
