@@ -207,9 +207,7 @@ bool PracticeRecords::Check() {
                 " 'asked_count')) + (SELECT count(*) FROM pragma_table_info('missed') WHERE name IN ('child', 'problem',"
                 " 'value', 'times_missed', 'right_days', 'last_right_day', 'retired'))",
                 ourColumns);
-    const Error error = m_error;
-    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-    m_error = error;
+    Rollback();
     if (!read) return false;
     const bool empty = objects == 0 && version == 0;
     // The first version's tables, column for column: two tables of the same names are not enough.
@@ -277,10 +275,15 @@ template <typename Change>
 bool PracticeRecords::Transaction(Change change) {
     if (!Exec("BEGIN IMMEDIATE")) return false;
     if (change() && Exec("COMMIT")) return true;
+    Rollback();
+    return false;
+}
+
+// Keeps the reason the transaction is given up for.
+void PracticeRecords::Rollback() {
     const Error error = m_error;
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     m_error = error;
-    return false;
 }
 
 bool PracticeRecords::Migrate() {

@@ -127,6 +127,7 @@ private:
     // Runs `change` in one transaction that takes the write lock at once.
     template <typename Change>
     bool Transaction(Change change);
+    void Rollback();
     bool Fail(int code);
     sqlite3_stmt* Prepare(const char* sql);
     bool Update(const std::string& child, const practice::Problem& problem, bool right, int day);

@@ -88,16 +88,16 @@ bool PracticeStore::Check(bool ok, QWidget* parent) { return ok || Stop(Stage::W
 
 bool PracticeStore::CheckRead(bool ok, QWidget* parent) { return ok || Stop(Stage::Reading, parent); }
 
-void PracticeStore::Drop() {
-    if (!m_records) return;
-    m_notSaving = Message(m_path, m_records->lastError(), Stage::Writing);
-    m_records.reset();
-}
+void PracticeStore::Drop() { Forget(Stage::Writing); }
 
 bool PracticeStore::Stop(Stage stage, QWidget* parent) {
+    if (Forget(stage)) MessageBox::Warning(parent, kTitle, m_notSaving);
+    return false;
+}
+
+bool PracticeStore::Forget(Stage stage) {
     if (!m_records) return false;
     m_notSaving = Message(m_path, m_records->lastError(), stage);
     m_records.reset();
-    MessageBox::Warning(parent, kTitle, m_notSaving);
-    return false;
+    return true;
 }

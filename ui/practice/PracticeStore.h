@@ -40,6 +40,8 @@ public:
 
 private:
     bool Stop(Stage stage, QWidget* parent);
+    // Saving stops, with the reason kept for the window; false when it had stopped already.
+    bool Forget(Stage stage);
 
     QString m_path;
     std::unique_ptr<PracticeRecords> m_records;

@@ -65,7 +65,9 @@ ProgressWindow::ProgressWindow(std::shared_ptr<PracticeStore> store, const QStri
     m_sessions->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_sessions->verticalHeader()->hide();
     m_sessions->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_sessions->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // The dates are measured once a child's rows are in (ShowChild): measuring them on every
+    // new cell took seconds for a child with a thousand sessions.
+    m_sessions->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
     m_missed = new QListWidget(this);
     m_missed->setObjectName(QStringLiteral("MostMissed"));
     m_missed->setMaximumWidth(220);
@@ -109,11 +111,7 @@ void ProgressWindow::ShowChild() {
         if (read) sessions = std::move(*read);
         else m_store->CheckRead(false, this);
     }
-    // Filled with the date column at a fixed width, then measured once: measuring it on
-    // every new cell took seconds for a child with a thousand sessions.
     m_sessions->setUpdatesEnabled(false);
-    m_sessions->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
-    m_sessions->setRowCount(0);
     m_sessions->setRowCount(static_cast<int>(sessions.size()));
     // The latest first in the list; the chart reads left to right in time.
     for (int row = 0; row < static_cast<int>(sessions.size()); ++row) {
