@@ -1,9 +1,11 @@
 // Practice on screen: a keystroke in the answer grid, opening the practice window on a sheet,
-// the progress window over 1,000 sessions, and the size of the records after 10,000 sessions.
+// the progress window over 1,000 sessions, switching it between two children of 2,000 sessions
+// each, and the size of the records after 10,000 sessions.
 // Run with `make bench`.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -43,11 +45,11 @@ const PracticeSheet& Sheet() {
 PracticeSetup Setup() { return {QStringLiteral("小明"), 1, Sheet().title, Sheet().problems, 0, {}, 0}; }
 
 // Sessions of a child handed in over the days, each with a few misses, as a year of practice.
-void Record(PracticeRecords& records, int sessions) {
+void Record(PracticeRecords& records, int sessions, const std::string& child = "小明") {
     const practice::SystemClock clock;
     for (int n = 0; n < sessions; ++n) {
         const std::int64_t when = 1'765'195'200'000 + n * 3'600'000LL;
-        const auto id = records.Begin("小明", n % 40 + 1, Sheet().title.toStdString(), Sheet().problems, when);
+        const auto id = records.Begin(child, n % 40 + 1, Sheet().title.toStdString(), Sheet().problems, when);
         practice::Session session(Sheet().problems);
         for (std::size_t i = 0; i < Sheet().problems.size(); ++i) {
             const int value = Sheet().problems[i].value + ((i * 7 + n) % 23 == 0 ? 1 : 0);
@@ -117,6 +119,26 @@ void BM_ProgressWindowOf1000Sessions(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ProgressWindowOf1000Sessions)->Unit(benchmark::kMillisecond);
+
+// One switch of the child chosen in 练习记录, with every row in the table and the chart drawn.
+void BM_ProgressWindowSwitchingChildOf2000Sessions(benchmark::State& state) {
+    Application();
+    const QString path = Folder().filePath(QStringLiteral("switching.sqlite"));
+    auto store = std::make_shared<PracticeStore>(path);
+    for (const char* child : {"小明", "小红"}) {
+        if (store->records()->Finished(child).value().empty()) Record(*store->records(), 2000, child);
+    }
+    ProgressWindow window(store, QStringLiteral("小明"), nullptr);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) state.SkipWithError("window not shown");
+    auto* child = window.findChild<QComboBox*>(QStringLiteral("ProgressChild"));
+    int which = 0;
+    for (auto _ : state) {
+        child->setCurrentText(++which % 2 ? QStringLiteral("小红") : QStringLiteral("小明"));
+        QApplication::processEvents();  // painted, as the user sees it
+    }
+}
+BENCHMARK(BM_ProgressWindowSwitchingChildOf2000Sessions)->Unit(benchmark::kMillisecond);
 
 void BM_RecordsFileOf10000Sessions(benchmark::State& state) {
     for (auto _ : state) {
