@@ -1,21 +1,85 @@
 #include "FilePlacement.h"
 
+#include <algorithm>
 #include <cerrno>
+
+#include "CleanUpList.h"
 
 namespace pellarin {
 
-std::string PrivateNameFor(const std::string& name, std::size_t pathLength, std::size_t maxName,
-                           std::size_t maxPath) {
-    const std::string suffix = ".XXXXXX";
+namespace {
+
+// The one rule for private names, for either kind of string. `continues` says whether a unit
+// continues the character before it (a UTF-8 continuation byte, a low surrogate).
+template <class String, class Continues>
+String PrivateName(const String& name, std::size_t pathLength, std::size_t maxName, std::size_t maxPath,
+                   Continues continues) {
+    using Char = typename String::value_type;
+    const String suffix = {Char('.'), Char('X'), Char('X'), Char('X'), Char('X'), Char('X'), Char('X')};
+    const String dot(1, Char('.'));
     if (name.size() + 1 + suffix.size() <= maxName && pathLength + 1 + suffix.size() <= maxPath) {
-        return "." + name + suffix;
+        return dot + name + suffix;
     }
-    // Near a limit: as long as the final name, keeping as much of it as there is room for and
-    // never half of a UTF-8 character.
+    // Near a limit: as long as the final name, keeping as much of it as there is room for.
     if (name.size() < 1 + suffix.size()) return suffix.substr(1);
     std::size_t keep = name.size() - 1 - suffix.size();
-    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
-    return "." + name.substr(0, keep) + suffix;
+    while (keep > 0 && continues(name[keep])) --keep;
+    return dot + name.substr(0, keep) + suffix;
+}
+
+CleanUpList g_ownList;
+std::atomic<CleanUpList*> g_list{&g_ownList};
+
+}  // namespace
+
+std::string PrivateNameFor(const std::string& name, std::size_t pathLength, std::size_t maxName,
+                           std::size_t maxPath) {
+    return PrivateName(name, pathLength, maxName, maxPath,
+                       [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; });
+}
+
+std::wstring PrivateNameFor(const std::wstring& name, std::size_t pathLength, std::size_t maxName,
+                            std::size_t maxPath) {
+    return PrivateName(name, pathLength, maxName, maxPath,
+                       [](wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; });
+}
+
+CleanUpList* ThisProgramsCleanUpList() { return g_list.load(); }
+
+void UseCleanUpList(CleanUpList* list) {
+    if (list) g_list.store(list);
+}
+
+int RememberPrivateFile(const NativeString& path) {
+    if (path.size() >= CleanUpList::kPathRoom) return -1;
+    CleanUpList& list = *g_list.load();
+    for (int i = 0; i < CleanUpList::kSlots; ++i) {
+        CleanUpList::Slot& slot = list.slots[i];
+        int expected = CleanUpList::Free;
+        if (!slot.state.compare_exchange_strong(expected, CleanUpList::Filling)) continue;
+        std::copy(path.c_str(), path.c_str() + path.size() + 1, slot.path);
+        slot.state.store(CleanUpList::InUse);
+        return i;
+    }
+    return -1;
+}
+
+void ForgetPrivateFile(int slot) {
+    if (slot >= 0) g_list.load()->slots[slot].state.store(CleanUpList::Free);
+}
+
+void PendingFile::Placed() {
+    m_placed = true;
+    ForgetPrivateFile(m_slot);
+    m_slot = -1;
+}
+
+int RemovePrivateFiles() {
+    int removed = 0;
+    for (CleanUpList::Slot& slot : g_list.load()->slots) {
+        if (slot.state.load() == CleanUpList::InUse && RemoveNativeFile(slot.path)) ++removed;
+    }
+    return removed;
 }
 
 std::string DescribeFileError(int error) {

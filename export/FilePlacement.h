@@ -42,6 +42,7 @@ public:
 
 private:
     PendingFile(std::string path, std::string target, std::intptr_t handle);
+    void Placed();
 
     std::string m_path, m_target;
     std::intptr_t m_handle;  // a descriptor on Linux, a HANDLE on Windows; -1 once closed
@@ -54,14 +55,29 @@ private:
 bool NameTaken(const std::string& path);
 
 // The private name for a file beside `name` (the last part of a path of `pathLength` units):
-// hidden, unique by its last six characters, and never longer than the final name once that
-// is near the limits of a name or a path, so that it fits wherever the final one fits.
+// hidden, unique by its last six characters ("XXXXXX" here, for the caller to fill), and never
+// longer than the final name once that is near the limits of a name or a path, so that it fits
+// wherever the final one fits. Counted in UTF-8 bytes, or in UTF-16 units for Windows names;
+// a character is never cut in half.
 std::string PrivateNameFor(const std::string& name, std::size_t pathLength, std::size_t maxName,
                            std::size_t maxPath);
+std::wstring PrivateNameFor(const std::wstring& name, std::size_t pathLength, std::size_t maxName,
+                            std::size_t maxPath);
 
 // A signal or console event that ends the program (Ctrl+C, closing the terminal, a polite
 // kill) first removes the private files of writes under way. Called once by each program.
 void InstallInterruptCleanUp();
+
+// What that clean-up does, callable by itself: removes the private files of the writes under
+// way and returns how many it removed. Safe in a signal handler.
+int RemovePrivateFiles();
+
+// The list of private files the clean-up knows. A module loaded at run time (the PDF writer)
+// links a copy of this code of its own: the program hands the module its list before the
+// module writes anything, so that the program's handler also removes the module's files.
+struct CleanUpList;
+CleanUpList* ThisProgramsCleanUpList();
+void UseCleanUpList(CleanUpList* list);
 
 // The reason for a failed file operation, in words a user knows.
 std::string DescribeFileError(int error);

@@ -7,50 +7,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <cstring>
 
+#include "CleanUpList.h"
 #include "FilePlacement.h"
 
 namespace pellarin {
 namespace {
 
-// The private files of writes under way, for the signal handler: fixed slots, since a handler
-// may neither allocate nor lock. A slot's path is complete before it is marked in use.
-constexpr int kSlots = 8;
-struct Slot {
-    std::atomic<bool> used{false};
-    char path[PATH_MAX];
-};
-Slot g_slots[kSlots];
-
-int Remember(const std::string& path) {
-    if (path.size() >= PATH_MAX) return -1;
-    for (int i = 0; i < kSlots; ++i) {
-        Slot& slot = g_slots[i];
-        if (slot.used.load()) continue;
-        std::memcpy(slot.path, path.c_str(), path.size() + 1);
-        slot.used.store(true);
-        return i;
-    }
-    return -1;  // more writes at once than slots: that file is only removed the usual way
-}
-
-void Forget(int slot) {
-    if (slot >= 0) g_slots[slot].used.store(false);
-}
-
 void RemoveAndEnd(int signal) {
-    for (Slot& slot : g_slots) {
-        if (slot.used.load()) unlink(slot.path);
-    }
+    RemovePrivateFiles();
     // Ends as the signal would have ended it, so the caller sees the usual status.
     ::signal(signal, SIG_DFL);
     raise(signal);
 }
 
 }  // namespace
+
+bool RemoveNativeFile(const char* path) { return unlink(path) == 0; }
 
 void InstallInterruptCleanUp() {
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
@@ -95,12 +69,12 @@ std::unique_ptr<PendingFile> PendingFile::Create(const std::string& target, int&
 }
 
 PendingFile::PendingFile(std::string path, std::string target, std::intptr_t handle)
-    : m_path(std::move(path)), m_target(std::move(target)), m_handle(handle), m_slot(Remember(m_path)) {}
+    : m_path(std::move(path)), m_target(std::move(target)), m_handle(handle), m_slot(RememberPrivateFile(m_path)) {}
 
 PendingFile::~PendingFile() {
     if (m_handle >= 0) close(static_cast<int>(m_handle));
     if (!m_placed) unlink(m_path.c_str());
-    Forget(m_slot);
+    ForgetPrivateFile(m_slot);
 }
 
 int PendingFile::Write(const void* data, std::size_t size) {
@@ -140,7 +114,7 @@ int PendingFile::PlaceWithoutReplacing() {
     const char* to = m_target.c_str();
 #ifdef RENAME_NOREPLACE
     if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) {
-        m_placed = true;
+        Placed();
         return 0;
     }
     if (errno != EINVAL && errno != ENOSYS) return errno;
@@ -149,7 +123,7 @@ int PendingFile::PlaceWithoutReplacing() {
     // name just the same.
     if (link(from, to) == 0) {
         unlink(from);
-        m_placed = true;
+        Placed();
         return 0;
     }
     if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS && errno != EMLINK) return errno;
@@ -164,13 +138,13 @@ int PendingFile::PlaceWithoutReplacing() {
         unlink(to);
         return error;
     }
-    m_placed = true;
+    Placed();
     return 0;
 }
 
 int PendingFile::PlaceReplacing() {
     if (rename(m_path.c_str(), m_target.c_str()) != 0) return errno;
-    m_placed = true;
+    Placed();
     return 0;
 }
 

@@ -2,11 +2,10 @@
 // system's code page.
 #include <windows.h>
 
-#include <atomic>
 #include <cerrno>
-#include <cwchar>
 #include <random>
 
+#include "CleanUpList.h"
 #include "FilePlacement.h"
 
 namespace pellarin {
@@ -60,41 +59,18 @@ int ErrnoOf(DWORD error) {
 
 int LastErrno() { return ErrnoOf(GetLastError()); }
 
-// The private files of writes under way, for the console handler, which runs on a thread of
-// its own while the writer goes on: fixed slots, each complete before it is marked in use.
-constexpr int kSlots = 8;
-struct Slot {
-    std::atomic<bool> used{false};
-    wchar_t path[MAX_PATH + 1];
-};
-Slot g_slots[kSlots];
-
-int Remember(const std::wstring& path) {
-    if (path.size() > MAX_PATH) return -1;
-    for (int i = 0; i < kSlots; ++i) {
-        Slot& slot = g_slots[i];
-        if (slot.used.load()) continue;
-        std::wmemcpy(slot.path, path.c_str(), path.size() + 1);
-        slot.used.store(true);
-        return i;
-    }
-    return -1;
-}
-
-void Forget(int slot) {
-    if (slot >= 0) g_slots[slot].used.store(false);
-}
-
 BOOL WINAPI RemoveOnInterrupt(DWORD) {
-    for (Slot& slot : g_slots) {
-        if (slot.used.load()) DeleteFileW(slot.path);
-    }
+    // The handler runs on a thread of its own while the writer goes on; the writer's handle
+    // lets others delete the file (FILE_SHARE_DELETE), so it goes when the program ends.
+    RemovePrivateFiles();
     return FALSE;  // the default handler ends the program, as it would have
 }
 
 HANDLE HandleOf(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 }  // namespace
+
+bool RemoveNativeFile(const wchar_t* path) { return DeleteFileW(path) != 0; }
 
 void InstallInterruptCleanUp() { SetConsoleCtrlHandler(&RemoveOnInterrupt, TRUE); }
 
@@ -110,18 +86,15 @@ std::unique_ptr<PendingFile> PendingFile::Create(const std::string& target, int&
         return nullptr;
     }
     // Counted in UTF-16 units, the limits being 255 a name and MAX_PATH a path.
-    std::wstring stem = L"." + name;
-    if (name.size() + 8 > 255 || wide.size() + 8 >= MAX_PATH) {
-        std::size_t keep = name.size() >= 8 ? name.size() - 8 : 0;
-        if (keep > 0 && IS_LOW_SURROGATE(name[keep])) --keep;
-        stem = L"." + name.substr(0, keep);
-    }
+    const std::wstring pattern = folder + PrivateNameFor(name, wide.size(), 255, MAX_PATH - 1);
     static std::mt19937 random{std::random_device{}()};
     static const wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::wstring path = folder + stem + L".";
-        for (int i = 0; i < 6; ++i) path += kLetters[std::uniform_int_distribution<int>(0, 61)(random)];
-        const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        std::wstring path = pattern;
+        for (std::size_t i = path.size() - 6; i < path.size(); ++i) {
+            path[i] = kLetters[std::uniform_int_distribution<int>(0, 61)(random)];
+        }
+        const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             error = 0;
@@ -135,12 +108,12 @@ std::unique_ptr<PendingFile> PendingFile::Create(const std::string& target, int&
 }
 
 PendingFile::PendingFile(std::string path, std::string target, std::intptr_t handle)
-    : m_path(std::move(path)), m_target(std::move(target)), m_handle(handle), m_slot(Remember(Wide(m_path))) {}
+    : m_path(std::move(path)), m_target(std::move(target)), m_handle(handle), m_slot(RememberPrivateFile(Wide(m_path))) {}
 
 PendingFile::~PendingFile() {
     if (m_handle != -1) CloseHandle(HandleOf(m_handle));
     if (!m_placed) DeleteFileW(Wide(m_path).c_str());
-    Forget(m_slot);
+    ForgetPrivateFile(m_slot);
 }
 
 int PendingFile::Write(const void* data, std::size_t size) {
@@ -178,9 +151,7 @@ int PendingFile::Finish() {
 int PendingFile::PlaceWithoutReplacing() {
     // Without MOVEFILE_REPLACE_EXISTING the move fails on any existing name, atomically.
     if (!MoveFileExW(Wide(m_path).c_str(), Wide(m_target).c_str(), MOVEFILE_WRITE_THROUGH)) return LastErrno();
-    m_placed = true;
-    Forget(m_slot);
-    m_slot = -1;
+    Placed();
     return 0;
 }
 
@@ -188,9 +159,7 @@ int PendingFile::PlaceReplacing() {
     if (!MoveFileExW(Wide(m_path).c_str(), Wide(m_target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return LastErrno();
     }
-    m_placed = true;
-    Forget(m_slot);
-    m_slot = -1;
+    Placed();
     return 0;
 }
 

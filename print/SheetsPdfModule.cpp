@@ -7,6 +7,7 @@
 #include "sheets/SheetText.h"
 #include "SheetsPdf.h"
 #include "export/DocumentWriter.h"
+#include "export/FilePlacement.h"
 
 #ifdef _WIN32
 #define PELLARIN_EXPORTED __declspec(dllexport)
@@ -15,6 +16,7 @@
 #endif
 
 extern "C" PELLARIN_EXPORTED int pellarin_write_sheets_pdf(const PellarinPdfRequest* request) {
+    pellarin::UseCleanUpList(static_cast<pellarin::CleanUpList*>(request->cleanUp));
 #ifndef Q_OS_WIN
     // The pages are drawn with the machine's fonts; no window is shown, so no display is needed.
     // (Windows always has its own platform, which is what knows the machine's fonts there.)

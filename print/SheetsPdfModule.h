@@ -12,6 +12,8 @@
 // 0, or 1 with the reason in `reason` (UTF-8, cut to `reasonSize`), or kPdfListRefused when
 // the reason is about the class list rather than the PDF; `note` gets what the user should
 // know of a PDF that was written (names without a sheet, an empty list), or stays empty.
+// `cleanUp`: the caller's list of private files (pellarin::ThisProgramsCleanUpList()), so
+// that the caller's interrupt handler removes the PDF's private file too; or null.
 extern "C" {
 struct PellarinPdfRequest {
     const char* path;
@@ -25,6 +27,7 @@ struct PellarinPdfRequest {
     std::size_t reasonSize;
     char* note;
     std::size_t noteSize;
+    void* cleanUp;
 };
 using PellarinWriteSheetsPdf = int (*)(const PellarinPdfRequest* request);
 }

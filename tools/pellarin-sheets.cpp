@@ -83,7 +83,7 @@ int WritePdf(const std::string& path, const std::u16string& text, const PaperOpt
     const PellarinPdfRequest request{path.c_str(), text.data(), text.size(), paper.answers,
                                      paper.names ? paper.names->data() : nullptr, paper.names ? paper.names->size() : 0,
                                      paper.className ? paper.className->c_str() : nullptr, reason, sizeof reason, note,
-                                     sizeof note};
+                                     sizeof note, pellarin::ThisProgramsCleanUpList()};
     // The module says which file its reason is about: the list it could not read, or the PDF.
     const int written = write(&request);
     if (written == kPdfListRefused) {

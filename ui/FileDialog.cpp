@@ -12,8 +12,15 @@ Answer& ForTests() {
 
 QString Ask(QWidget* parent, const Asked& asked) {
     if (ForTests()) return ForTests()(parent, asked);
-    return asked.save ? QFileDialog::getSaveFileName(parent, asked.title, asked.suggested, asked.filter)
-                      : QFileDialog::getOpenFileName(parent, asked.title, asked.suggested, asked.filter);
+    if (!asked.save) return QFileDialog::getOpenFileName(parent, asked.title, asked.suggested, asked.filter);
+    // The static getSaveFileName knows no default suffix: its dialog would ask about replacing
+    // "练习" and the caller then write "练习.pdf".
+    QFileDialog dialog(parent, asked.title, asked.suggested, asked.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(asked.defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 }  // namespace
@@ -22,8 +29,9 @@ QString Open(QWidget* parent, const QString& title, const QString& filter) {
     return Ask(parent, {false, title, {}, filter});
 }
 
-QString Save(QWidget* parent, const QString& title, const QString& suggested, const QString& filter) {
-    return Ask(parent, {true, title, suggested, filter});
+QString Save(QWidget* parent, const QString& title, const QString& suggested, const QString& filter,
+             const QString& defaultSuffix) {
+    return Ask(parent, {true, title, suggested, filter, defaultSuffix});
 }
 
 void SetAnswerForTests(Answer answer) { ForTests() = std::move(answer); }

@@ -14,12 +14,14 @@ struct Asked {
     QString title;
     QString suggested;   // the folder and name offered; empty to start where the system likes
     QString filter;
+    QString defaultSuffix;  // added by the dialog to a name typed without one, before it asks about replacing
 };
 using Answer = std::function<QString(QWidget* parent, const Asked& asked)>;
 
 // The chosen file, or an empty path when the user cancelled.
 QString Open(QWidget* parent, const QString& title, const QString& filter);
-QString Save(QWidget* parent, const QString& title, const QString& suggested, const QString& filter);
+QString Save(QWidget* parent, const QString& title, const QString& suggested, const QString& filter,
+             const QString& defaultSuffix = {});
 
 // With an answer set, no dialog is shown. Pass nullptr to show them again.
 void SetAnswerForTests(Answer answer);

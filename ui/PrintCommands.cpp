@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -184,11 +185,21 @@ void PrintCommands::SaveAsPdf(bool answers, QWidget* parent) {
                              .arg(answers ? QStringLiteral("（附答案）") : QString(),
                                   QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")));
     QString path = FileDialog::Save(parent, QStringLiteral("另存为 PDF"), QDir(folder).filePath(name),
-                                    QStringLiteral("PDF 文件 (*.pdf)"));
+                                    QStringLiteral("PDF 文件 (*.pdf)"), QStringLiteral("pdf"));
     if (path.isEmpty()) return;  // cancelled
-    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) path += QStringLiteral(".pdf");
+    // The dialog adds the extension itself before it asks about replacing; a dialog that did
+    // not (some desktops' own) has not asked about the name the file will have.
+    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+        path += QStringLiteral(".pdf");
+        if (QFileInfo::exists(path) &&
+            MessageBox::Question(parent, QStringLiteral("另存为 PDF"),
+                                 QStringLiteral("%1 已经存在。\r\n要替换它吗？").arg(QDir::toNativeSeparators(path)),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
+            return;
+        }
+    }
     try {
-        // The dialog has asked before replacing a file the user chose.
+        // The user has agreed to replace the file the document goes to, if there is one.
         const int pages = sheets_pdf::Write(pellarin::NativePath(path), m_output->text(), Paper(answers), true);
         MessageBox::Information(parent, QStringLiteral("另存为 PDF"),
                                 QStringLiteral("PDF 已保存（共 %1 页）：\r\n%2")

@@ -174,29 +174,34 @@ with tempfile.TemporaryDirectory() as top:
         check(r.returncode == 0 and raw in os.listdir(base), f"{option} writes the name {raw!r} as given")
 
 # --- Interrupted writes ----------------------------------------------------------------------
-print("what an interrupted 20,000-sheet --docx leaves beside its target:")
-for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGKILL):
-    with tempfile.TemporaryDirectory() as folder:
-        target = os.path.join(folder, "big.docx")
-        p = subprocess.Popen([TOOL, "--sheets", "20000", "--seed", "2", "--docx", target],
-                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        deadline = time.monotonic() + 60
-        # Interrupted while the package is being written, once the private file has grown.
-        while time.monotonic() < deadline and p.poll() is None:
-            files = hidden(folder)
-            if files and os.path.getsize(os.path.join(folder, files[0])) > 100000:
-                break
-            time.sleep(0.01)
-        p.send_signal(sig)
-        p.wait(timeout=60)
-        left = os.listdir(folder)
-        print(f"  {signal.Signals(sig).name}: exit {p.returncode}, left {left}")
-        check(p.returncode == -sig, f"{signal.Signals(sig).name} ends the program as the signal does")
-        check("big.docx" not in left, f"{signal.Signals(sig).name}: no document under the final name")
-        if sig == signal.SIGKILL:
-            check(len(left) <= 1, "SIGKILL leaves at most the one private file")
-        else:
-            check(left == [], f"{signal.Signals(sig).name} leaves nothing behind")
+# The PDF is written by a module loaded at run time: the tool's handler must know its file too.
+for option, sheets, name in (("--docx", "20000", "big.docx"), ("--pdf", "3000", "big.pdf")):
+    print(f"what an interrupted {sheets}-sheet {option} leaves beside its target:")
+    for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGKILL):
+        with tempfile.TemporaryDirectory() as folder:
+            target = os.path.join(folder, name)
+            p = subprocess.Popen([TOOL, "--sheets", sheets, "--seed", "2", option, target],
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+            deadline = time.monotonic() + 60
+            # Interrupted while the document is being written, once the private file has grown.
+            while time.monotonic() < deadline and p.poll() is None:
+                files = hidden(folder)
+                if files and os.path.getsize(os.path.join(folder, files[0])) > 100000:
+                    break
+                time.sleep(0.01)
+            grown = p.poll() is None and hidden(folder) != []
+            p.send_signal(sig)
+            p.wait(timeout=60)
+            left = os.listdir(folder)
+            label = f"{option} {signal.Signals(sig).name}"
+            print(f"  {signal.Signals(sig).name}: exit {p.returncode}, left {left}")
+            check(grown, f"{label}: interrupted while its private file was there")
+            check(p.returncode == -sig, f"{label} ends the program as the signal does")
+            check(name not in left, f"{label}: no document under the final name")
+            if sig == signal.SIGKILL:
+                check(len(left) <= 1, f"{label} leaves at most the one private file")
+            else:
+                check(left == [], f"{label} leaves nothing behind")
 
 # --- Full and read-only disks: every writer in the same words -----------------------------------
 for kind, words in (("tmpfs-full", "磁盘已满"), ("tmpfs-ro", "磁盘是只读的")):

@@ -190,6 +190,44 @@ private slots:
         QCOMPARE(boxes.size(), std::size_t{1});
     }
 
+    // A name typed without ".pdf": the dialog is told to add it before it asks about replacing;
+    // where a dialog did not, the existing file is only replaced after a second question.
+    void saveAsPdfNeverReplacesAFileUnasked() {
+        if (popplerMissing()) QSKIP("poppler's pdfinfo runs on Linux only; the Linux build checks these pages");
+        QTemporaryDir folder;
+        const QString existing = folder.filePath(QStringLiteral("练习.pdf"));
+        QFile file(existing);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("the child's marked sheet");
+        file.close();
+        QString suffix;
+        FileDialog::SetAnswerForTests([&](QWidget*, const FileDialog::Asked& asked) {
+            suffix = asked.defaultSuffix;
+            return folder.filePath(QStringLiteral("练习"));
+        });
+        QList<QMessageBox::StandardButton> answers{QMessageBox::No, QMessageBox::Yes};
+        QStringList questions;
+        MessageBox::SetAnswerHookForTests([&](const MessageBox::Shown& shown) {
+            questions << shown.text;
+            return answers.takeFirst();
+        });
+        menuEntry(QStringLiteral("另存为 PDF…"))->trigger();
+        QCOMPARE(suffix, QStringLiteral("pdf"));
+        QCOMPARE(questions.size(), 1);
+        QVERIFY2(questions[0].contains(QStringLiteral("已经存在")), qPrintable(questions[0]));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("the child's marked sheet"));  // 否: untouched
+        file.close();
+        QVERIFY(boxes.empty());
+
+        menuEntry(QStringLiteral("另存为 PDF…"))->trigger();
+        MessageBox::SetAnswerHookForTests(nullptr);
+        QCOMPARE(questions.size(), 2);
+        QCOMPARE(pageCount(existing), 3);  // 是: replaced by the sheets
+        QCOMPARE(boxes.size(), std::size_t{1});
+        QCOMPARE(boxes[0].icon, QMessageBox::Information);
+    }
+
     // A class list chosen in the preview: each sheet printed through the preview's own printer
     // carries its child's name, and the pages read as the tool's for the same text and list.
     void classListChosenInThePreviewNamesTheSheets() {

@@ -179,7 +179,7 @@ void ProgressWindow::AskAndExport() {
     name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("_"));
     const QString path = FileDialog::Save(this, QStringLiteral("导出练习记录"),
                                           folder + QStringLiteral("/练习记录-%1.csv").arg(name),
-                                          QStringLiteral("CSV 文件 (*.csv)"));
+                                          QStringLiteral("CSV 文件 (*.csv)"), QStringLiteral("csv"));
     if (path.isEmpty()) return;
     QString error;
     if (ExportCsv(path, error)) {
