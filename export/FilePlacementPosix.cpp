@@ -61,6 +61,9 @@ std::unique_ptr<PendingFile> PendingFile::Create(const std::string& target, int&
     const int fd = mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) {
         error = errno;
+        // A folder that is there but takes no new files (/proc) says "no such file" too.
+        struct stat status;
+        if (error == ENOENT && stat(probe, &status) == 0 && S_ISDIR(status.st_mode)) error = EINVAL;
         return nullptr;
     }
     std::unique_ptr<PendingFile> file(new PendingFile(pattern, target, fd));
