@@ -81,3 +81,19 @@ QFont Columns(double points) {
 }
 
 }  // namespace fonts
+
+namespace fonts {
+
+QFont Figures(double points) {
+    QFont font;
+    // A sans face with a real bold: the Song faces have none, and their thin strokes look grey
+    // at the size of a key's digits. Windows has Arial; Debian has Liberation Sans or DejaVu.
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
+                      QStringLiteral("Noto Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Bold);
+    return font;
+}
+
+}  // namespace fonts

@@ -15,6 +15,9 @@ QFont Song(double points);
 // and a digit fill the same room and two of them fill a character's.
 QFont Columns(double points);
 
+// A bold face for figures read at arm's length, such as the results of the compact answer key.
+QFont Figures(double points);
+
 // Whether a family, as this machine draws it, has such even columns.
 bool HasEvenColumns(const QString& family);
 

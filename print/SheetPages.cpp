@@ -3,6 +3,10 @@
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QFontDatabase>
+#include <QHash>
+#include <QRawFont>
+#include <algorithm>
 #include <optional>
 
 #include "fonts/Fonts.h"
@@ -20,12 +24,49 @@ constexpr double kColumn = kFontSize / 2;      // one half-width column
 constexpr double kLineHeight = kFontSize * 1.6;
 // Cell widths in columns: the text's 10 and 12 characters, of which one and two full-width signs.
 constexpr int kTwoOperandCell = 11, kChainedCell = 14;
+constexpr double kSmallest = 9;  // no name is drawn smaller than this; what still does not fit is cut
+constexpr int kLongest = 200;    // characters of a name that could ever fit a line
+const QString kEllipsis = QStringLiteral("…");
+
+// A name or class as a unit of its own in the text around it: a right-to-left name, or one
+// that ends in a direction override, never reorders the number and the count beside it.
+QString Isolated(const QString& text) { return QChar(0x2068) + text + QChar(0x2069); }
+
+// Whether the machine's faces can write every character of `text`, in `font` or in the face
+// the fallback would take: a character none of them has comes out as a box or a bar, which
+// is no name at all. Most names are in `font`; the other faces are opened only for a
+// character that is not, and what was found is kept. (Pages are painted on one thread.)
+bool Drawable(const QString& text, const QFont& font) {
+    static QHash<char32_t, bool> known;
+    static std::vector<QRawFont> faces;
+    const QRawFont primary = QRawFont::fromFont(font);
+    for (const char32_t c : text.toUcs4()) {
+        if (QChar::isSpace(c) || QChar::category(c) == QChar::Other_Format || primary.supportsCharacter(c)) continue;
+        auto found = known.constFind(c);
+        if (found == known.cend()) {
+            if (faces.empty()) {
+                for (const QString& family : QFontDatabase::families()) faces.push_back(QRawFont::fromFont(QFont(family)));
+            }
+            found = known.insert(c, std::any_of(faces.begin(), faces.end(),
+                                                [c](const QRawFont& face) { return face.supportsCharacter(c); }));
+        }
+        if (!*found) return false;
+    }
+    return true;
+}
+
+// A piece of text as it will be drawn: the face and the characters.
+struct Fitted {
+    QFont font;
+    QString text;
+    bool cut = false;
+};
 
 class PagePainter {
 public:
     PagePainter(QPainter& painter, QPagedPaintDevice& device)
         : m_painter(painter), m_device(device), m_unit(device.logicalDpiY() / 72.0),
-          m_font(fonts::Columns(kFontSize)), m_footerFont(fonts::Columns(10.5)) {
+          m_font(fonts::Columns(kFontSize)), m_footerFont(fonts::Columns(10.5)), m_figures(fonts::Figures(12)) {
         m_painter.setFont(m_font);
         m_painter.setPen(Qt::black);
         m_ascent = QFontMetricsF(m_font, &device).ascent();
@@ -67,18 +108,54 @@ public:
         }
     }
 
-    void DrawAt(int line, int column, const QString& text) { m_painter.drawText(QPointF(ColumnX(column), LineY(line)), text); }
-
-    // A text written into a blank of `columns` columns: drawn smaller where it is wider, so it
-    // never reaches what follows the blank.
-    void DrawFitted(int line, int column, int columns, const QString& text) {
-        QFont font = m_font;
-        const double room = columns * kColumn * m_unit;
-        const double wide = QFontMetricsF(font, &m_device).horizontalAdvance(text);
-        if (wide > room) font.setPointSizeF(font.pointSizeF() * room / wide * 0.98);
+    void DrawAt(int line, double column, const QString& text, const QFont& font) {
         m_painter.setFont(font);
         m_painter.drawText(QPointF(ColumnX(column), LineY(line)), text);
         m_painter.setFont(m_font);
+    }
+
+    // A text in `room` device units: as it is where it fits; else smaller, down to 9 points;
+    // else at 9 points, cut with "…".
+    Fitted Fit(const QString& whole, QFont font, double room, bool shrink) const {
+        QString text = whole;
+        bool cut = false;
+        if (text.size() > kLongest) {  // a 100 KB name is not measured whole for every page
+            qsizetype keep = kLongest;
+            if (text[keep].isLowSurrogate()) --keep;
+            text = text.left(keep) + kEllipsis;
+            cut = true;
+        }
+        const double wide = QFontMetricsF(font, &m_device).horizontalAdvance(text);
+        if (!cut && wide <= room) return {font, text, false};
+        const double smaller = font.pointSizeF() * room / wide * 0.98;
+        if (shrink && !cut && smaller >= kSmallest) {
+            font.setPointSizeF(smaller);
+            return {font, text, false};
+        }
+        if (shrink) font.setPointSizeF(std::min(font.pointSizeF(), kSmallest));
+        const QString elided = QFontMetricsF(font, &m_device).elidedText(text, Qt::ElideRight, room);
+        return {font, elided.isEmpty() ? kEllipsis : elided, true};
+    }
+
+    // A text written into the blank between two labels of the heading, half a column clear of
+    // each.
+    bool DrawInBlank(int line, int column, int columns, const QString& text) {
+        const Fitted fitted = Fit(text, m_font, (columns - 1) * kColumn * m_unit, true);
+        m_painter.setFont(fitted.font);
+        m_painter.drawText(QPointF(ColumnX(column + 0.5), LineY(line)), Isolated(fitted.text));
+        m_painter.setFont(m_font);
+        return fitted.cut;
+    }
+
+    // A line of text with a name in it, in `font`, the name cut where the whole would be wider
+    // than `room` points. Returns the line as drawn and whether the name was cut.
+    std::pair<QString, bool> WithName(const QFont& font, const QString& before, const QString& name,
+                                      const QString& after, double room) const {
+        if (name.isEmpty()) return {before + after, false};
+        const QFontMetricsF metrics(font, &m_device);
+        const double rest = metrics.horizontalAdvance(before + after);
+        const Fitted fitted = Fit(name, font, std::max(room * m_unit - rest, 0.0), false);
+        return {before + Isolated(fitted.text) + after, fitted.cut};
     }
 
     // A text at a place given in points from the page's corner, in a face of `points` size.
@@ -90,6 +167,28 @@ public:
         m_painter.setFont(m_font);
     }
 
+    // A result of the compact key at a place given in points.
+    void DrawFigures(double x, double baseline, const QString& text) {
+        m_painter.setFont(m_figures);
+        m_painter.drawText(QPointF(x * m_unit, baseline * m_unit), text);
+        m_painter.setFont(m_font);
+    }
+
+    // A light rule across a grid of the compact key, at a baseline given in points.
+    void Guide(double x, double width, double y) {
+        m_painter.save();
+        m_painter.setPen(QPen(QColor(200, 200, 200), 0.4 * m_unit));
+        m_painter.drawLine(QPointF(x * m_unit, y * m_unit), QPointF((x + width) * m_unit, y * m_unit));
+        m_painter.restore();
+    }
+
+    QFont font(double points, bool bold = false) const {
+        QFont face = fonts::Columns(points);
+        face.setBold(bold);
+        return face;
+    }
+    const QFont& footerFont() const { return m_footerFont; }
+
     void Footer(const QString& text) {
         m_painter.setFont(m_footerFont);
         const QFontMetricsF metrics(m_footerFont, &m_device);
@@ -98,10 +197,15 @@ public:
         m_painter.setFont(m_font);
     }
 
+    // The widest of some texts in the sheet's face, in columns.
+    double ColumnsOf(const QString& text) const {
+        return QFontMetricsF(m_font, &m_device).horizontalAdvance(text) / (kColumn * m_unit);
+    }
+
     int linesPerPage() const { return m_linesPerPage; }
     double pageWidth() const { return m_pageWidth; }
     double pageHeight() const { return m_pageHeight; }
-    double ColumnX(int column) const { return (kLeft + column * kColumn) * m_unit; }
+    double ColumnX(double column) const { return (kLeft + column * kColumn) * m_unit; }
     double LineY(int line) const { return (kTop + line * kLineHeight) * m_unit + m_ascent; }
     int columnsPerLine() const { return static_cast<int>((m_pageWidth - 2 * kLeft) / kColumn); }
 
@@ -109,7 +213,7 @@ private:
     QPainter& m_painter;
     QPagedPaintDevice& m_device;
     double m_unit;  // device units per point
-    QFont m_font, m_footerFont;
+    QFont m_font, m_footerFont, m_figures;
     double m_ascent = 0, m_pageWidth = 0, m_pageHeight = 0;
     int m_linesPerPage = 0;
     int m_pages = 0;
@@ -163,23 +267,47 @@ void PaintLines(PagePainter& pages, const QStringList& lines, const QString& foo
     }
 }
 
+// A sheet's problems in their places; with answers, each followed by its value. Values make
+// cells wider: a block whose widest cell would meet its neighbour's gets a wider pitch, and a
+// smaller face where the line has no room for that.
 void PaintGrid(PagePainter& pages, const sheet_text::Section& sheet, bool answers) {
-    for (int r = 0; r < static_cast<int>(sheet.rows.size()); ++r) {
-        const bool chained = r >= sheet_text::kTwoOperandRows;
-        const int cell = chained ? kChainedCell : kTwoOperandCell;
-        const QStringList& row = sheet.rows[r];
-        for (int c = 0; c < row.size(); ++c) pages.DrawAt(2 + r, c * cell, answers ? WithAnswer(row[c]) : row[c]);
+    struct Block {
+        int first, rows, cell;
+    };
+    for (const Block block : {Block{0, sheet_text::kTwoOperandRows, kTwoOperandCell},
+                              Block{sheet_text::kTwoOperandRows, sheet_text::kChainedRows, kChainedCell}}) {
+        const int last = std::min(block.first + block.rows, static_cast<int>(sheet.rows.size()));
+        double pitch = block.cell, scale = 1;
+        if (answers) {
+            double widest = 0;
+            int columns = 0;
+            for (int r = block.first; r < last; ++r) {
+                columns = std::max(columns, static_cast<int>(sheet.rows[r].size()));
+                for (const QString& problem : sheet.rows[r]) widest = std::max(widest, pages.ColumnsOf(WithAnswer(problem)));
+            }
+            pitch = std::max<double>(block.cell, widest + 1);
+            const double needed = (columns - 1) * pitch + widest;
+            if (columns > 0 && needed > pages.columnsPerLine()) {
+                scale = pages.columnsPerLine() / needed;
+                pitch *= scale;
+            }
+        }
+        const QFont face = pages.font(kFontSize * scale);
+        for (int r = block.first; r < last; ++r) {
+            const QStringList& row = sheet.rows[r];
+            for (int c = 0; c < row.size(); ++c) pages.DrawAt(2 + r, c * pitch, answers ? WithAnswer(row[c]) : row[c], face);
+        }
     }
 }
 
-// Where a heading line's blank after `label` ("姓名:") begins and how many columns it has
-// before `next` ("得分:"), or the end of the line; nothing where the heading has no such label.
+// Where a heading line's blank after `label` ("姓名:") begins and how many columns it has up
+// to `next` ("得分:"), or ten where nothing follows; nothing where the heading has no such label.
 std::optional<std::pair<int, int>> Blank(const QString& heading, const QString& label, const QString& next) {
     const qsizetype at = heading.indexOf(label);
     if (at < 0) return std::nullopt;
-    const int start = sheet_text::Columns(QStringView(heading).left(at + label.size())) + 1;
+    const int start = sheet_text::Columns(QStringView(heading).left(at + label.size()));
     const qsizetype until = heading.indexOf(next, at + label.size());
-    const int end = until < 0 ? start + 10 : sheet_text::Columns(QStringView(heading).left(until)) - 1;
+    const int end = until < 0 ? start + 10 : sheet_text::Columns(QStringView(heading).left(until));
     if (end <= start) return std::nullopt;
     return std::make_pair(start, end - start);
 }
@@ -189,18 +317,44 @@ public:
     Paper(const std::vector<sheet_text::Section>& sections, const Options& options)
         : m_sections(sections), m_options(options) {
         for (const auto& section : sections) m_sheets = std::max(m_sheets, section.sheet);
+        // A name no face here can write is left off the paper for the child to write, rather
+        // than drawn as bars; the user is told which.
+        const QFont face = fonts::Columns(kFontSize);
+        for (qsizetype i = 0; i < std::min<qsizetype>(options.names.size(), m_sheets); ++i) {
+            const QString& name = options.names[i];
+            if (Drawable(name.left(kLongest), face)) {
+                m_names << name;
+            } else {
+                m_names << QString();
+                Say(QStringLiteral("第 %1 份的名字“%2”里有这台电脑的字体写不出的字，纸上没有写这个名字。").arg(i + 1).arg(name.left(20)));
+            }
+        }
+        m_className = options.className;
+        if (!Drawable(m_className.left(kLongest), face)) {
+            Say(QStringLiteral("班级名里有这台电脑的字体写不出的字，纸上没有写班级。"));
+            m_className.clear();
+        }
     }
 
-    QString Name(int sheet) const { return sheet >= 1 && sheet <= m_options.names.size() ? m_options.names[sheet - 1] : QString(); }
-    QString Numbered(int sheet) const {
-        const QString name = Name(sheet);
-        return name.isEmpty() ? QStringLiteral("第 %1 份").arg(sheet) : QStringLiteral("第 %1 份 · %2").arg(sheet).arg(name);
+    QString Name(int sheet) const { return sheet >= 1 && sheet <= m_names.size() ? m_names[sheet - 1] : QString(); }
+
+    // "第 3 份 · 王小明" between `before` and `after` in `font`, within `room` points.
+    QString Numbered(PagePainter& pages, const QFont& font, const QString& before, int sheet, const QString& after,
+                     double room) const {
+        const QString number = before + QStringLiteral("第 %1 份").arg(sheet);
+        if (Name(sheet).isEmpty()) return number + after;
+        const auto [line, cut] = pages.WithName(font, number + QStringLiteral(" · "), Name(sheet), after, room);
+        if (cut) NoteCut();
+        return line;
     }
-    QString Footer(int sheet) const { return Numbered(sheet) + QStringLiteral(" / 共 %1 份").arg(m_sheets); }
+    QString Footer(PagePainter& pages, int sheet, const QString& before = {}) const {
+        return Numbered(pages, pages.footerFont(), before, sheet, QStringLiteral(" / 共 %1 份").arg(m_sheets),
+                        pages.pageWidth() - 2 * kLeft);
+    }
 
     void Sheets(PagePainter& pages) const {
         for (const auto& section : m_sections) {
-            const QString footer = section.sheet > 0 ? Footer(section.sheet) : QString();
+            const QString footer = section.sheet > 0 ? Footer(pages, section.sheet) : QString();
             if (!section.inForm) {
                 PaintLines(pages, section.lines, footer);
                 continue;
@@ -210,10 +364,13 @@ public:
             pages.DrawLine(1, 0, section.headingLine);
             // The child's name and the class on the blanks the heading leaves for them.
             const auto name = Blank(section.headingLine, QStringLiteral("姓名:"), QStringLiteral("得分:"));
-            if (name && !Name(section.sheet).isEmpty()) pages.DrawFitted(1, name->first, name->second, Name(section.sheet));
+            if (name && !Name(section.sheet).isEmpty() && pages.DrawInBlank(1, name->first, name->second, Name(section.sheet))) {
+                NoteCut();
+            }
             const auto room = Blank(section.headingLine, QStringLiteral("班级:"), QStringLiteral("姓名:"));
-            if (room && !m_options.className.isEmpty() && section.sheet > 0) {
-                pages.DrawFitted(1, room->first, room->second, m_options.className);
+            if (room && !m_className.isEmpty() && section.sheet > 0 &&
+                pages.DrawInBlank(1, room->first, room->second, m_className)) {
+                NoteCut();
             }
             PaintGrid(pages, section, false);
             pages.Footer(footer);
@@ -225,24 +382,27 @@ public:
     void FullKeys(PagePainter& pages, bool onlyOutOfForm) const {
         for (const auto& section : m_sections) {
             if (section.sheet == 0 || (onlyOutOfForm && section.inForm)) continue;
-            const QString heading = QStringLiteral("          ") + Numbered(section.sheet) + QStringLiteral(" 的答案");
-            const QString footer = QStringLiteral("答案 · ") + Footer(section.sheet);
+            // Ten columns in, as the sheet's title; drawn whole, so a name's spaces stay its own.
+            const QString heading = Numbered(pages, pages.font(kFontSize), {}, section.sheet, QStringLiteral(" 的答案"),
+                                             pages.pageWidth() - 2 * kLeft - 10 * kColumn);
+            const QString footer = Footer(pages, section.sheet, QStringLiteral("答案 · "));
             if (!section.inForm) {
-                QStringList lines{heading, QString()};
+                QStringList lines{QStringLiteral("          ") + heading, QString()};
                 for (const QString& line : section.lines) lines << LineWithAnswers(line);
                 PaintLines(pages, lines, footer);
                 continue;
             }
             pages.BeginPage();
-            pages.DrawLine(0, 0, heading);
+            pages.DrawAt(0, 10, heading, pages.font(kFontSize));
             PaintGrid(pages, section, true);
             pages.Footer(footer);
         }
     }
 
     // The results alone, each in its problem's place on the sheet, four sheets to a page in a
-    // grid of two by two, each headed by its number and name. Sheets edited out of their form
-    // have no places to put results in: they get full pages after these.
+    // grid of two by two, each headed by its number and name: bold digits a marker reads at
+    // arm's length, with a light rule under each row to keep the eye on it. Sheets edited out
+    // of their form have no places to put results in: they get full pages after these.
     void CompactKeys(PagePainter& pages) const {
         std::vector<const sheet_text::Section*> grids;
         for (const auto& section : m_sections) {
@@ -254,33 +414,49 @@ public:
         const int rows = sheet_text::kTwoOperandRows + sheet_text::kChainedRows;
         const double line = gridHeight / (rows + 2);
         const double column = gridWidth / (kChainedCell * sheet_text::kChainedColumns);  // the sheet's columns, scaled
+        const QFont headingFont = pages.font(11, true);
         for (std::size_t i = 0; i < grids.size(); ++i) {
             if (i % 4 == 0) {
                 pages.BeginPage();
                 const int first = grids[i]->sheet, last = grids[std::min(i + 3, grids.size() - 1)]->sheet;
-                pages.Footer(QStringLiteral("答案 · 第 %1–%2 份 / 共 %3 份").arg(first).arg(last).arg(m_sheets));
+                pages.Footer(first == last ? QStringLiteral("答案 · 第 %1 份 / 共 %2 份").arg(first).arg(m_sheets)
+                                           : QStringLiteral("答案 · 第 %1–%2 份 / 共 %3 份").arg(first).arg(last).arg(m_sheets));
             }
             const sheet_text::Section& sheet = *grids[i];
             const double left = kLeft + (i % 2) * (gridWidth + gap);
             const double top = kTop + ((i % 4) / 2) * (gridHeight + gap);
-            pages.DrawPoints(left, top + line, 11, Numbered(sheet.sheet) + QStringLiteral(" 的答案"), true);
+            pages.DrawPoints(left, top + line, 11,
+                             Numbered(pages, headingFont, {}, sheet.sheet, QStringLiteral(" 的答案"), gridWidth), true);
             for (int r = 0; r < rows; ++r) {
                 const bool chained = r >= sheet_text::kTwoOperandRows;
                 const int cell = chained ? kChainedCell : kTwoOperandCell;
+                const double baseline = top + line * (r + 2.6);
+                pages.Guide(left, gridWidth, baseline + line * 0.3);
                 for (int c = 0; c < sheet.rows[r].size(); ++c) {
                     const std::optional<long long> value = sheet_text::Evaluate(sheet.rows[r][c]);
                     if (!value) continue;
-                    pages.DrawPoints(left + c * cell * column, top + line * (r + 2.6), 10, QString::number(*value));
+                    pages.DrawFigures(left + c * cell * column, baseline, QString::number(*value));
                 }
             }
         }
         FullKeys(pages, true);
     }
 
+    // What the user is to be told once, after the pages are drawn.
+    const QStringList& said() const { return m_said; }
+
 private:
+    void Say(const QString& what) const {
+        if (!m_said.contains(what)) m_said << what;
+    }
+    void NoteCut() const { Say(QStringLiteral("有的名字或班级太长，纸上只写了开头（以“…”结尾）。")); }
+
     const std::vector<sheet_text::Section>& m_sections;
     const Options& m_options;
+    QStringList m_names;
+    QString m_className;
     int m_sheets = 0;
+    mutable QStringList m_said;
 };
 
 }  // namespace
@@ -299,6 +475,7 @@ int Paint(QPainter& painter, QPagedPaintDevice& device, const QString& text, con
     if (options.answers == Answers::Full) paper.FullKeys(pages, false);
     if (options.answers == Answers::Compact) paper.CompactKeys(pages);
     if (pages.pages() == 0) pages.BeginPage();  // an empty text is one empty page
+    if (options.said) *options.said = paper.said();
     return pages.pages();
 }
 

@@ -28,6 +28,9 @@ struct Options {
     Answers answers = Answers::None;
     QStringList names;  // name i goes on sheet i + 1, its footer and its key; later sheets stay blank
     QString className;  // on every sheet's "班级:" blank
+    // Set, it gets what the user should be told of the names once the pages are drawn: a name
+    // cut to fit, a name no face on this machine can write (left off the paper).
+    QStringList* said = nullptr;
 };
 
 // Paints the pages on a device the painter is already active on (a printer or a PDF writer

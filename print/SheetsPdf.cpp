@@ -65,4 +65,28 @@ int Write(const std::string& path, const QString& text, const sheet_pages::Optio
     return pages;
 }
 
+QStringList NamesNotes(const QString& text, const sheet_pages::Options& options) {
+    if (options.names.isEmpty() && options.className.isEmpty()) return {};
+    // Only the sheets matter, not the keys; the pages go nowhere.
+    class Nowhere : public QIODevice {
+    protected:
+        qint64 readData(char*, qint64) override { return -1; }
+        qint64 writeData(const char*, qint64 size) override { return size; }
+    } nowhere;
+    nowhere.open(QIODevice::WriteOnly);
+    QStringList said;
+    sheet_pages::Options sheetsOnly = options;
+    sheetsOnly.answers = sheet_pages::Answers::None;
+    sheetsOnly.said = &said;
+    QPdfWriter writer(&nowhere);
+    writer.setPageLayout(sheet_pages::PageLayout());
+    writer.setResolution(600);
+    QPainter painter;
+    if (painter.begin(&writer)) {
+        sheet_pages::Paint(painter, writer, text, sheetsOnly);
+        painter.end();
+    }
+    return said;
+}
+
 }  // namespace sheets_pdf

@@ -16,4 +16,8 @@ namespace sheets_pdf {
 // Returns the number of pages.
 int Write(const std::string& path, const QString& text, const sheet_pages::Options& options, bool replace);
 
+// What the user would be told of the names were the sheets drawn now (see Options::said):
+// the pages are laid out as for a PDF and thrown away.
+QStringList NamesNotes(const QString& text, const sheet_pages::Options& options);
+
 }  // namespace sheets_pdf

@@ -71,10 +71,17 @@ extern "C" PELLARIN_EXPORTED int pellarin_write_sheets_pdf(const PellarinPdfRequ
                               .constData());
         }
     }
+    QStringList said;
+    options.said = &said;
     try {
         sheets_pdf::Write(request->path, text, options, false);
     } catch (const pellarin::DocumentError& e) {
         return fail(QString::fromUtf8(e.what()));
+    }
+    if (!said.isEmpty()) {
+        QString note = QString::fromUtf8(request->note);
+        if (!note.isEmpty()) said.prepend(note);
+        std::snprintf(request->note, request->noteSize, "%s", said.join(QStringLiteral("\npellarin-sheets：")).toUtf8().constData());
     }
     return 0;
 }

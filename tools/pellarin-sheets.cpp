@@ -79,7 +79,7 @@ int WritePdf(const std::string& path, const std::u16string& text, const PaperOpt
         return 1;
     }
     char reason[1024] = "";
-    char note[1024] = "";
+    char note[4096] = "";
     const PellarinPdfRequest request{path.c_str(), text.data(), text.size(), paper.answers,
                                      paper.names ? paper.names->data() : nullptr, paper.names ? paper.names->size() : 0,
                                      paper.className ? paper.className->c_str() : nullptr, reason, sizeof reason, note,

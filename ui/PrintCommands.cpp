@@ -75,6 +75,9 @@ bool PrintCommands::ChooseClassList(QWidget* parent) {
                                     .arg(sheets)
                                     .arg(m_names.size() - sheets));
     }
+    if (const QStringList said = sheets_pdf::NamesNotes(m_output->text(), Paper(false)); !said.isEmpty()) {
+        MessageBox::Information(parent, QStringLiteral("班级名单"), said.join(QStringLiteral("\r\n")));
+    }
     return true;
 }
 
@@ -200,11 +203,12 @@ void PrintCommands::SaveAsPdf(bool answers, QWidget* parent) {
     }
     try {
         // The user has agreed to replace the file the document goes to, if there is one.
-        const int pages = sheets_pdf::Write(pellarin::NativePath(path), m_output->text(), Paper(answers), true);
-        MessageBox::Information(parent, QStringLiteral("另存为 PDF"),
-                                QStringLiteral("PDF 已保存（共 %1 页）：\r\n%2")
-                                    .arg(pages)
-                                    .arg(QDir::toNativeSeparators(path)));
+        QStringList said;
+        sheet_pages::Options paper = Paper(answers);
+        paper.said = &said;
+        const int pages = sheets_pdf::Write(pellarin::NativePath(path), m_output->text(), paper, true);
+        said.prepend(QStringLiteral("PDF 已保存（共 %1 页）：\r\n%2").arg(pages).arg(QDir::toNativeSeparators(path)));
+        MessageBox::Information(parent, QStringLiteral("另存为 PDF"), said.join(QStringLiteral("\r\n")));
     } catch (const pellarin::DocumentError& e) {
         MessageBox::Warning(parent, QStringLiteral("另存为 PDF 失败"),
                             QStringLiteral("PDF 没能保存：%1。\r\n文件：%2\r\n%3")

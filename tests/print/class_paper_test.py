@@ -38,12 +38,13 @@ def value(problem):
     return total
 
 
-def boxes(pdf, page):
-    """(yMin, xMin, xMax, text) of every word of a page."""
+def boxes(pdf, page, heights=False):
+    """(yMin, xMin, xMax, text) of every word of a page; with heights, (…, text, height)."""
     bbox = subprocess.run(["pdftotext", "-bbox", "-f", str(page), "-l", str(page), pdf, "-"],
                           capture_output=True, text=True, check=True).stdout
-    return [(float(y), float(x0), float(x1), t) for x0, y, x1, t in re.findall(
-        r'<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>', bbox)]
+    words = [(float(y), float(x0), float(x1), t, float(y1) - float(y)) for x0, y, x1, y1, t in re.findall(
+        r'<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>', bbox)]
+    return words if heights else [w[:4] for w in words]
 
 
 def heading_name(pdf, page):
@@ -72,14 +73,63 @@ with tempfile.TemporaryDirectory() as folder:
         check(r.returncode == 0 and page_count(pdf) == 5, f"{kind}: 5 named sheets ({r.stderr.decode()})")
         for sheet, expected in enumerate(NAMES, 1):
             name, clear, footer = heading_name(pdf, sheet)
-            check(name == expected, f"{kind}: sheet {sheet} is headed {expected!r} ({name!r})")
+            if len(expected) > 10:
+                # Too long for the blank even at 9 points: its start, cut with "…"; whole in the footer.
+                check(name.endswith("...") and expected.startswith(name[:-3]) and len(name) >= 8,
+                      f"{kind}: sheet {sheet}'s long name is cut to fit ({name!r})")
+            else:
+                check(name == expected, f"{kind}: sheet {sheet} is headed {expected!r} ({name!r})")
             check(clear, f"{kind}: sheet {sheet}'s name keeps clear of 得分:")
             check(expected in footer.replace(" ", ""), f"{kind}: sheet {sheet}'s footer names {expected} ({footer!r})")
+        check(r.stderr.decode().count("太长") == 1, f"{kind}: the cut is said once ({r.stderr.decode()!r})")
         first = unicodedata.normalize("NFKC", " ".join(t for _, _, _, t in boxes(pdf, 1)))
         check("三年级二班" in first, "the class is written after 班级:")
         if PICTURES and kind == "utf8-bom":
             subprocess.run(["pdftoppm", "-png", "-r", "80", "-f", "5", "-l", "5", "-singlefile", pdf,
                             f"{PICTURES}-named-sheet"], check=True)
+
+    # Names as the page can hold them: a four-character name at the sheet's own size where the
+    # blank has room; a name no longer than the blank is never shrunk, a longer one never drawn
+    # below 9 points; a right-to-left name leaves the footer's number and count in their order; a name of a script no face here has is left
+    # off, and said; a 100 KB name or class stays within the page and the key's grid.
+    odd = ["王小明明", "\u05d3\u05d5\u05d3 12", "नमस्ते", "x" * 100000, "李华"]
+    names = os.path.join(folder, "odd.txt")
+    with open(names, "w", encoding="utf-8") as f:
+        f.write("\n".join(odd) + "\n")
+    pdf = os.path.join(folder, "odd.pdf")
+    r = run("--sheets", "5", "--seed", "6", "--pdf", pdf, "--names", names, "--class", "三年级" + "班" * 30000,
+            "--answers=compact")
+    said = r.stderr.decode()
+    check(r.returncode == 0, f"odd names: written ({said[:200]!r})")
+    words = boxes(pdf, 1, heights=True)
+    label = next(w for w in words if w[3].startswith("姓名"))
+    four = [w for w in words if "王小明明" in unicodedata.normalize("NFKC", w[3])]
+    check(four and abs(four[0][4] - label[4]) < 0.5, f"a four-character name keeps the sheet's size ({four}, {label})")
+    page_width = 595.3
+    for page in range(1, 6):
+        for y, x0, x1, t, h in boxes(pdf, page, heights=True):
+            check(x0 >= 0 and x1 <= page_width and h >= 8.5, f"page {page}: {t[:20]!r} within the page, readable ({x0}–{x1}, {h})")
+    footer2 = heading_name(pdf, 2)[2].replace(" ", "")
+    check(footer2.startswith("第2份·") and footer2.endswith("/共5份") and "\u05d3\u05d5\u05d3" in footer2,
+          f"a Hebrew name's footer in order ({footer2!r})")
+    check("नमस्ते" in said and heading_name(pdf, 3)[0] == "" and "·" not in heading_name(pdf, 3)[2],
+          f"a name no face here has is left off, and said ({said[:300]!r})")
+    check(said.count("太长") == 1, f"the long name and class are said once ({said!r})")
+    first = unicodedata.normalize("NFKC", " ".join(w[3] for w in words))
+    check("三年级班" in first.replace(" ", "") and first.index("班级") < first.index("三年级") < first.index("姓名"),
+          f"a 30,000-character class is cut in its blank ({first[:80]!r})")
+    for y, x0, x1, t in boxes(pdf, 6):
+        check(x1 <= page_width - 85 or y > 780, f"the key's headings keep to the page ({t[:20]!r} ends at {x1})")
+
+    last = " ".join(w[3] for w in boxes(pdf, 7) if w[0] > 780).replace(" ", "")
+    check("第5份/共5份" in last, f"a key page of one sheet is footed 第 5 份 ({last!r})")
+    fonts = subprocess.run(["pdffonts", "-f", "6", "-l", "6", pdf], capture_output=True, text=True).stdout
+    check("Bold" in fonts, f"the key's figures are bold ({fonts!r})")
+    key = boxes(pdf, 6, heights=True)
+    headings = {round(w[0]) for w in key if w[3] == "第"}
+    results = [w for w in key if re.fullmatch(r"\d+", w[3]) and w[0] < 780 and round(w[0]) not in headings]
+    check(len(results) == 400 and min(w[4] for w in results) >= 11,
+          f"400 results of at least 12 points on a key page ({len(results)}, {min(w[4] for w in results)})")
 
     # Fewer names than sheets: the rest are blank.
     names = os.path.join(folder, "three.txt")

@@ -228,6 +228,35 @@ private slots:
         QCOMPARE(boxes[0].icon, QMessageBox::Information);
     }
 
+    // Names the paper cannot hold as they are: the teacher hears of them when the list is
+    // chosen, and again with the PDF, not from the printed sheets.
+    void namesThePaperCannotHoldAreSaidOnce() {
+        QSettings(QStringLiteral("Pellarin"), QStringLiteral("Pellarin")).clear();
+        QTimer fill;
+        connect(&fill, &QTimer::timeout, this, [&] {
+            auto* dialog = QApplication::activeModalWidget();
+            if (!dialog || dialog->objectName() != QStringLiteral("ClassListDialog")) return;
+            dialog->findChild<QPlainTextEdit*>(QStringLiteral("Names"))
+                ->setPlainText(QStringLiteral("王小明\n") + QString(300, QLatin1Char('x')) + QStringLiteral("\nதமிழ்\n"));
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        fill.start(20);
+        menuEntry(QStringLiteral("班级名单…"))->trigger();
+        fill.stop();
+        QCOMPARE(boxes.size(), std::size_t{1});
+        QVERIFY2(boxes[0].text.contains(QStringLiteral("太长")) && boxes[0].text.contains(QStringLiteral("第 3 份")),
+                 qPrintable(boxes[0].text));
+        boxes.clear();
+
+        QTemporaryDir folder;
+        FileDialog::SetAnswerForTests([&](QWidget*, const FileDialog::Asked&) { return folder.filePath(QStringLiteral("名单.pdf")); });
+        menuEntry(QStringLiteral("另存为 PDF…"))->trigger();
+        QCOMPARE(boxes.size(), std::size_t{1});
+        QVERIFY2(boxes[0].text.contains(QStringLiteral("PDF 已保存")) && boxes[0].text.contains(QStringLiteral("太长")),
+                 qPrintable(boxes[0].text));
+        QSettings(QStringLiteral("Pellarin"), QStringLiteral("Pellarin")).clear();
+    }
+
     // A class list chosen in the preview: each sheet printed through the preview's own printer
     // carries its child's name, and the pages read as the tool's for the same text and list.
     void classListChosenInThePreviewNamesTheSheets() {
