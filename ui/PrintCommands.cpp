@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -141,7 +142,20 @@ void PrintCommands::Preview(bool answers) {
     for (QAction* action : {answerKey, savePdf, classList}) action->setShortcutContext(Qt::WindowShortcut);
     dialog.addActions({answerKey, savePdf, classList});
     if (auto* toolbar = dialog.findChild<QToolBar*>()) {
-        QAction* first = toolbar->actions().value(0);
+        // The dialog's own 打印 sits at the toolbar's far end, the first thing a narrow screen
+        // hides: it goes first of all, with its key.
+        const QString printText = QCoreApplication::translate("QPrintPreviewDialog", "Print");
+        for (QAction* action : toolbar->actions()) {
+            if (action->text() != printText) continue;
+            toolbar->removeAction(action);
+            toolbar->insertAction(toolbar->actions().value(0), action);
+            action->setObjectName(QStringLiteral("Print"));
+            action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+            action->setShortcutContext(Qt::WindowShortcut);
+            action->setToolTip(QStringLiteral("打印（Ctrl+P）"));
+            break;
+        }
+        QAction* first = toolbar->actions().value(1);
         toolbar->insertActions(first, {answerKey});
         toolbar->insertWidget(first, keyForm);
         toolbar->insertActions(first, {classList, savePdf});
