@@ -9,6 +9,8 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -159,6 +161,43 @@ private slots:
         QVERIFY(!TopLevel<PracticeWindow>());
     }
 
+    // On a 1366 x 768 laptop the sheet is taller than the window: every field typed into is
+    // in sight, whether reached by Enter, Tab or the arrows. Maximised on a bigger screen the
+    // type grows only as far as the height allows, and the whole sheet shows without scrolling.
+    void theFieldBeingTypedIntoIsAlwaysInSight() {
+        PracticeWindow* window = startPractice(QStringLiteral("王小明"));
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(window->width() <= 1366 && window->height() <= 768);
+        window->resize(1366, 728);  // the screen less the task bar
+        auto* scroll = window->findChild<QScrollArea*>();
+        QTRY_VERIFY(scroll->verticalScrollBar()->maximum() > 0);  // the sheet scrolls here
+        const auto& problems = m_sheets[0].problems;
+        auto inSight = [&](QWidget* widget) {
+            const QRect area(widget->mapTo(scroll->viewport(), QPoint(0, 0)), widget->size());
+            return scroll->viewport()->rect().contains(area);
+        };
+        for (int i = 0; i < 100; ++i) {
+            QTest::keyClicks(QApplication::focusWidget(), QString::number(problems[i].value));
+            QVERIFY2(inSight(QApplication::focusWidget()), qPrintable(QStringLiteral("field %1").arg(i + 1)));
+            QTest::keyClick(QApplication::focusWidget(), i % 2 ? Qt::Key_Tab : Qt::Key_Return);
+        }
+        // Enter in the last field says how to hand in.
+        auto* result = window->findChild<QLabel*>(QStringLiteral("PracticeResult"));
+        QVERIFY2(result->text().contains(QStringLiteral("交卷")), qPrintable(result->text()));
+        // Up from the foot of the sheet (the last row's fourth field) to its top, by the arrows.
+        for (int row = 0; row < 21; ++row) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+            QVERIFY(inSight(QApplication::focusWidget()));
+        }
+        QCOMPARE(QApplication::focusWidget(), field(window, 3));
+
+        window->resize(1600, 1000);
+        QTRY_COMPARE(scroll->verticalScrollBar()->maximum(), 0);
+        QVERIFY(field(window, 0)->font().pointSizeF() > 14);  // grown, as far as the height allows
+        QVERIFY(inSight(field(window, 99)));
+    }
+
     void aWholeSessionIsTypedMarkedAndDrilled() {
         PracticeWindow* window = startPractice(QStringLiteral("王小明"));
         QVERIFY(window);
@@ -182,8 +221,8 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), i % 2 ? Qt::Key_Tab : Qt::Key_Return);
             if (i == 49) {
                 m_clock.now = firstKey + 95'000;
-                QTest::qWait(1100);  // the shown time follows the clock
-                QCOMPARE(time->text(), QStringLiteral("用时：1 分 35 秒"));
+                // The shown time follows the clock at its next tick.
+                QTRY_COMPARE_WITH_TIMEOUT(time->text(), QStringLiteral("用时：1 分 35 秒"), 5000);
                 grab(window, "pellarin-practice-session");
             }
         }
@@ -202,9 +241,14 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), field(window, 6));
 
         m_clock.now = firstKey + 250'000;
-        m_answers = {QMessageBox::Yes};  // 10 left blank: hand in all the same
+        // 10 left blank: 否 goes back to the first of them; then handed in all the same.
+        m_answers = {QMessageBox::No};
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
-        QCOMPARE(m_questions.size(), 1);
+        QVERIFY(!window->session().finished());
+        QCOMPARE(QApplication::focusWidget(), field(window, 7));
+        m_answers = {QMessageBox::Yes};
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(m_questions.size(), 2);
         QVERIFY(m_questions[0].contains(QStringLiteral("10 道题没有填")));
         QVERIFY(window->session().finished());
         QCOMPARE(window->findChild<QLabel*>(QStringLiteral("PracticeResult"))->text(),
@@ -218,6 +262,8 @@ private slots:
             } else {
                 QVERIFY2(style.contains(QStringLiteral("#b3261e")), qPrintable(style));
                 QCOMPARE(correction->text(), QString::number(problems[i].value));
+                // Room for three bold digits, so a correction never runs into the next problem.
+                QVERIFY(correction->fontMetrics().horizontalAdvance(QStringLiteral("100")) <= correction->contentsRect().width());
             }
             QVERIFY(field(window, i)->isReadOnly());
         }

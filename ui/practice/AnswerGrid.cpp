@@ -84,7 +84,10 @@ void AnswerGrid::changeEvent(QEvent* event) {
 void AnswerGrid::FitFields() {
     // Three digits and a little room, in whatever size the window gives the text.
     const int width = fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 8;
-    const int correction = fontMetrics().horizontalAdvance(QStringLiteral("000"));
+    // Corrections are bold: measured so, three digits never reach the next column's problem.
+    QFont bold = font();
+    bold.setBold(true);
+    const int correction = QFontMetrics(bold).horizontalAdvance(QStringLiteral("000")) + 4;
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         m_fields[i]->setFixedWidth(width);
         m_corrections[i]->setFixedWidth(correction);
@@ -138,10 +141,13 @@ void AnswerGrid::Move(int from, int rowStep, int columnStep) {
     if (to >= 0 && to < count && to != from && m_fields[to]->isEnabled()) {
         m_fields[to]->setFocus(Qt::OtherFocusReason);
         m_fields[to]->selectAll();
+    } else if (rowStep == 0 && columnStep > 0) {
+        emit pastLastField();
     }
 }
 
 bool AnswerGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) emit fieldFocused(static_cast<QWidget*>(watched));
     if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     const int index = static_cast<int>(std::find(m_fields.begin(), m_fields.end(), watched) - m_fields.begin());

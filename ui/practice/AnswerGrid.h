@@ -27,6 +27,9 @@ public:
 signals:
     void answerEdited(int index, const QString& text);
     void handInRequested();
+    void fieldFocused(QWidget* field);
+    // Enter or Tab in the last field: there is no next one.
+    void pastLastField();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

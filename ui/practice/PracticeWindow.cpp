@@ -1,5 +1,6 @@
 #include "PracticeWindow.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -53,6 +54,15 @@ PracticeWindow::PracticeWindow(PracticeSetup setup, std::shared_ptr<PracticeStor
     setWindowTitle(QStringLiteral("%1 · %2 · 第 %3 份").arg(kTitle, m_setup.child).arg(m_setup.sheet));
     if (m_sessionId) m_session.Restore(m_setup.answers, m_setup.elapsedMs);
 
+    BuildLayout();
+    Connect();
+    ShowTime();
+    ShowNotSaving();
+    OpenAtFittingSize();
+    m_grid->FocusFirstOpen();
+}
+
+void PracticeWindow::BuildLayout() {
     // Names and the box's text are shown as they are typed, never read as markup.
     auto* title = new QLabel(m_setup.title, this);
     title->setObjectName(QStringLiteral("PracticeTitle"));
@@ -80,13 +90,13 @@ PracticeWindow::PracticeWindow(PracticeSetup setup, std::shared_ptr<PracticeStor
     gridFont.setPointSizeF(kSmallestPoint);
     m_grid->setFont(gridFont);
     m_grid->SetAnswers(m_session.answers());
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidget(m_grid);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setWidget(m_grid);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFrameShape(QFrame::NoFrame);
     m_drillPanel = new DrillPanel(this);
     m_pages = new QStackedWidget(this);
-    m_pages->addWidget(scroll);
+    m_pages->addWidget(m_scroll);
     m_pages->addWidget(m_drillPanel);
 
     m_handIn = new QPushButton(QStringLiteral("交卷"), this);
@@ -100,12 +110,17 @@ PracticeWindow::PracticeWindow(PracticeSetup setup, std::shared_ptr<PracticeStor
     resultFont.setPointSizeF(kSmallestPoint);
     resultFont.setBold(true);
     m_result->setFont(resultFont);
-    m_drillButton = new QPushButton(QStringLiteral("错题重练"), this);
+    // Keys shown on the buttons (Alt+R, Alt+J), and a frame that shows where Tab has gone.
+    m_drillButton = new QPushButton(QStringLiteral("错题重练(&R)"), this);
     m_drillButton->setObjectName(QStringLiteral("StartDrill"));
     m_drillButton->setEnabled(false);
-    auto* progress = new QPushButton(QStringLiteral("练习记录"), this);
-    progress->setObjectName(QStringLiteral("ShowProgress"));
-    progress->setFocusPolicy(Qt::ClickFocus);
+    m_progress = new QPushButton(QStringLiteral("练习记录(&J)"), this);
+    m_progress->setObjectName(QStringLiteral("ShowProgress"));
+    for (QPushButton* button : {m_drillButton, m_progress}) {
+        button->setFocusPolicy(Qt::StrongFocus);
+        button->setStyleSheet(QStringLiteral("QPushButton:focus { border: 2px solid #1a73e8; border-radius: 3px; padding: 4px 10px; }"));
+        button->setMinimumWidth(button->sizeHint().width() + 16);  // the frame's padding, focused
+    }
 
     auto* top = new QHBoxLayout;
     top->addWidget(who);
@@ -116,7 +131,7 @@ PracticeWindow::PracticeWindow(PracticeSetup setup, std::shared_ptr<PracticeStor
     bottom->addWidget(m_handIn);
     bottom->addStretch(1);
     bottom->addWidget(m_drillButton);
-    bottom->addWidget(progress);
+    bottom->addWidget(m_progress);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title, 0, Qt::AlignHCenter);
     layout->addLayout(top);
@@ -124,7 +139,9 @@ PracticeWindow::PracticeWindow(PracticeSetup setup, std::shared_ptr<PracticeStor
     layout->addWidget(m_pages, 1);
     layout->addWidget(m_result);
     layout->addLayout(bottom);
+}
 
+void PracticeWindow::Connect() {
     m_ticker = new QTimer(this);
     m_ticker->setInterval(1000);
     connect(m_ticker, &QTimer::timeout, this, &PracticeWindow::ShowTime);
@@ -134,26 +151,35 @@ PracticeWindow::PracticeWindow(PracticeSetup setup, std::shared_ptr<PracticeStor
     });
     connect(m_grid, &AnswerGrid::answerEdited, this, &PracticeWindow::OnAnswerEdited);
     connect(m_grid, &AnswerGrid::handInRequested, this, &PracticeWindow::HandIn);
+    // The field being typed into is always in sight, whatever the window's height.
+    connect(m_grid, &AnswerGrid::fieldFocused, this, [this](QWidget* field) { KeepInSight(field); });
+    connect(m_grid, &AnswerGrid::pastLastField, this, [this] {
+        if (!m_session.finished()) m_result->setText(QStringLiteral("这是最后一题。检查好了，按 Ctrl+Enter 或点“交卷”。"));
+    });
     connect(m_handIn, &QPushButton::clicked, this, &PracticeWindow::HandIn);
     for (auto key : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {
         connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, &PracticeWindow::HandIn);
     }
     connect(m_drillButton, &QPushButton::clicked, this, &PracticeWindow::StartDrill);
-    connect(progress, &QPushButton::clicked, this, [this] { emit progressRequested(m_setup.child); });
+    connect(m_progress, &QPushButton::clicked, this, [this] { emit progressRequested(m_setup.child); });
     connect(m_drillPanel, &DrillPanel::backRequested, this, [this] { m_pages->setCurrentIndex(0); });
+}
 
-    ShowTime();
-    ShowNotSaving();
-    // Big enough for the whole sheet at the smallest type, where the screen has the room.
-    m_gridWidthAtSmallest = m_grid->sizeHint().width();
+void PracticeWindow::OpenAtFittingSize() {
+    // Big enough for the whole sheet at the smallest type, where the screen has the room; on
+    // a small screen (1366 x 768) no bigger than the screen, the sheet then scrolling.
+    m_gridAtSmallest = m_grid->sizeHint();
     QSize size = sizeHint();
-    size.setWidth(std::max(size.width(), m_gridWidthAtSmallest + scroll->verticalScrollBar()->sizeHint().width() + 48));
-    size.setHeight(std::max(size.height(), m_grid->sizeHint().height() + 160));
+    size.setWidth(std::max(size.width(), m_gridAtSmallest.width() + m_scroll->verticalScrollBar()->sizeHint().width() + 48));
+    size.setHeight(std::max(size.height(), m_gridAtSmallest.height() + 160));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         size = size.boundedTo(screen->availableGeometry().size() * 0.92);
     }
     resize(size);
-    m_grid->FocusFirstOpen();
+}
+
+void PracticeWindow::KeepInSight(QWidget* field) {
+    if (field && m_grid->isAncestorOf(field)) m_scroll->ensureWidgetVisible(field, 24, 16);
 }
 
 // Closed with the program: the last keys are written, the session stays open for next time.
@@ -233,6 +259,7 @@ void PracticeWindow::HandIn() {
     if (blank > 0 && MessageBox::Question(this, QStringLiteral("交卷"),
                                           QStringLiteral("还有 %1 道题没有填，没填的算错。确定交卷吗？").arg(blank),
                                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
+        m_grid->FocusFirstOpen();  // straight back to the first blank
         return;
     }
     if (m_savePending) SaveAnswers();
@@ -296,13 +323,27 @@ void PracticeWindow::StartDrill() {
 void PracticeWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     QFont font = m_grid->font();
-    // The sheet fills the width it is given, never below the smallest type.
-    const int room = m_pages->width() - 24;
-    const double point = std::max(kSmallestPoint, kSmallestPoint * room / std::max(1, m_gridWidthAtSmallest));
-    if (std::abs(font.pointSizeF() - point) > 0.25) {
+    // The sheet fills the room it is given, as wide or as high as that allows, never below
+    // the smallest type; what does not fit then scrolls.
+    const QSize room(m_pages->width() - 24, m_pages->height() - 8);
+    auto fitting = [&](QSize grid, double at) {
+        const double wide = static_cast<double>(room.width()) / std::max(1, grid.width());
+        const double high = static_cast<double>(room.height()) / std::max(1, grid.height());
+        return std::max(kSmallestPoint, at * std::min(wide, high));
+    };
+    double point = fitting(m_gridAtSmallest, kSmallestPoint);
+    if (std::abs(font.pointSizeF() - point) <= 0.25) return;
+    // Frames and spacing do not grow with the type: the size is corrected against the grid's
+    // own once or twice.
+    for (int round = 0; round < 3; ++round) {
         font.setPointSizeF(point);
         m_grid->setFont(font);
+        const QSize grid = m_grid->sizeHint();
+        if ((grid.width() <= room.width() && grid.height() <= room.height()) || point <= kSmallestPoint) break;
+        point = fitting(grid, point) * 0.99;
     }
+    // Once the grid has its new size, the field being typed into is brought back in sight.
+    QTimer::singleShot(0, this, [this] { KeepInSight(QApplication::focusWidget()); });
 }
 
 void PracticeWindow::closeEvent(QCloseEvent* event) {

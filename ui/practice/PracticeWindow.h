@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -15,6 +16,7 @@ class PracticeStore;
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QStackedWidget;
 class QTimer;
 
@@ -53,6 +55,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void BuildLayout();
+    void Connect();
+    void OpenAtFittingSize();
+    void KeepInSight(QWidget* field);
     void OnAnswerEdited(int index, const QString& text);
     // The session has its row in the records (begun at its first answer); false when nothing
     // is being saved.
@@ -73,16 +79,18 @@ private:
     practice::Session m_session;
     std::int64_t m_sessionId = 0;
     bool m_savePending = false;
-    int m_gridWidthAtSmallest = 0;
+    QSize m_gridAtSmallest;
 
     AnswerGrid* m_grid;
     DrillPanel* m_drillPanel;
     QStackedWidget* m_pages;
+    QScrollArea* m_scroll;
     QLabel* m_time;
     QCheckBox* m_showTime;
     QLabel* m_notSaving;
     QLabel* m_result;
     QPushButton* m_handIn;
     QPushButton* m_drillButton;
+    QPushButton* m_progress;
     QTimer* m_ticker;
 };
