@@ -1,9 +1,11 @@
 #include "Drill.h"
 
+#include <algorithm>
+
 namespace practice {
 
-Drill::Drill(std::vector<Problem> missed, std::vector<Problem> known, std::uint32_t seed)
-    : m_known(std::move(known)), m_random(seed) {
+Drill::Drill(std::vector<Problem> missed, std::vector<Problem> known, std::uint32_t seed, int rightInARow)
+    : m_known(std::move(known)), m_random(seed), m_rightInARow(std::max(1, rightInARow)) {
     for (auto& problem : missed) {
         if (problem.Asked()) m_missed.push_back({std::move(problem)});
     }
@@ -18,8 +20,14 @@ const Problem& Drill::Current() const {
 
 int Drill::Remaining() const {
     int remaining = 0;
-    for (const auto& item : m_missed) remaining += item.streak < kRightInARow;
+    for (const auto& item : m_missed) remaining += item.streak < m_rightInARow;
     return remaining;
+}
+
+std::pair<int, int> Drill::Progress() const {
+    int done = 0;
+    for (const auto& item : m_missed) done += std::min(item.streak, m_rightInARow);
+    return {done, static_cast<int>(m_missed.size()) * m_rightInARow};
 }
 
 bool Drill::Answer(const std::string& answer) {
@@ -28,7 +36,7 @@ bool Drill::Answer(const std::string& answer) {
     if (m_currentIsMissed) {
         Item& item = m_missed[m_current];
         item.streak = right ? item.streak + 1 : 0;
-        if (item.streak == kRightInARow) m_mastered.push_back(item.problem);
+        if (item.streak == m_rightInARow) m_mastered.push_back(item.problem);
     } else if (!right) {
         // Not known after all: it is drilled like the others and no longer counts as known.
         m_slipped.push_back(m_known[m_current]);
@@ -58,7 +66,7 @@ void Drill::Advance() {
     const int count = static_cast<int>(m_missed.size());
     for (int step = 0; step < count; ++step) {
         const int index = (m_nextMissed + step) % count;
-        if (m_missed[index].streak < kRightInARow) {
+        if (m_missed[index].streak < m_rightInARow) {
             m_current = index;
             m_nextMissed = (index + 1) % count;
             break;

@@ -482,8 +482,8 @@ bool PracticeRecords::PutAside(std::int64_t id) {
     });
 }
 
-bool PracticeRecords::RecordDrilled(const std::string& child, const Problem& problem, int day) {
-    return Transaction([&] { return Update(child, problem, true, day); });
+bool PracticeRecords::RecordDrilled(const std::string& child, const Problem& problem, bool right, int day) {
+    return Transaction([&] { return Update(child, problem, right, day); });
 }
 
 bool PracticeRecords::Unfinished(std::optional<StoredSession>& session) {

@@ -108,8 +108,9 @@ public:
     // The child's list: problems still to come back, or the most missed of all time.
     std::optional<std::vector<practice::MissedEntry>> MissedList(const std::string& child);
     std::optional<std::vector<practice::MissedEntry>> MostMissed(const std::string& child, int count);
-    // A problem of the list answered right twice in a row in a drill on `day`.
-    bool RecordDrilled(const std::string& child, const practice::Problem& problem, int day);
+    // An answer in a drill on `day`: a problem of the list mastered there (right), or any
+    // problem answered wrong there, which goes on the list as a miss.
+    bool RecordDrilled(const std::string& child, const practice::Problem& problem, bool right, int day);
 
 private:
     explicit PracticeRecords(sqlite3* db);

@@ -135,6 +135,29 @@ TEST(Drill, WorksWithNothingKnownAndEndsAtOnceWithNothingMissed) {
     EXPECT_FALSE(none.Answer("1"));
 }
 
+// The short drill: each missed problem right once. The progress counts every right answer
+// to a missed problem from the first on, a wrong one takes its problem's share back, and a
+// slipped known problem adds to what is needed.
+TEST(Drill, TheShortDrillAndTheProgressFromTheFirstAnswer) {
+    Drill quick({{"A=", 1}, {"B=", 2}}, {{"k=", 5}}, 3, 1);
+    EXPECT_EQ(Answer(quick), (std::vector<std::string>{"A=", "k=", "k=", "k=", "B="}));
+    EXPECT_EQ(quick.Progress(), std::make_pair(2, 2));
+
+    Drill full({{"A=", 1}, {"B=", 2}}, {}, 3);
+    EXPECT_EQ(full.Progress(), std::make_pair(0, 4));
+    full.Answer("1");  // A right
+    EXPECT_EQ(full.Progress(), std::make_pair(1, 4));
+    full.Answer("9");  // B wrong: nothing of its own to lose
+    EXPECT_EQ(full.Progress(), std::make_pair(1, 4));
+    full.Answer("7");  // A wrong: its streak is gone
+    EXPECT_EQ(full.Progress(), std::make_pair(0, 4));
+
+    Drill slipping({{"A=", 1}}, {{"k=", 5}}, 3);
+    slipping.Answer("1");
+    slipping.Answer("0");  // the known one, wrong: now drilled too
+    EXPECT_EQ(slipping.Progress(), std::make_pair(1, 4));
+}
+
 TEST(MissedList, LeavesAfterRightAnswersOnThreeDifferentDays) {
     MissedEntry entry{{"45＋38=", 83}};
     RecordMiss(entry);

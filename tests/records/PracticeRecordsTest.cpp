@@ -195,10 +195,10 @@ TEST_F(Records, AMissedProblemComesBackUntilRightOnThreeDays) {
     sitting(kMonday + 2 * kDay, {{0, "83"}, {1, "35"}, {2, "18"}});  // 45＋38 right on a third day
     EXPECT_EQ(listed(), (std::vector<std::string>{"52－17="}));
     // Drilled right on two more days, 52－17 goes too; it stays among the most missed.
-    ASSERT_TRUE(records->RecordDrilled("小明", sheet[1], practice::LocalDay(kMonday + 6 * kDay)));
-    ASSERT_TRUE(records->RecordDrilled("小明", sheet[1], practice::LocalDay(kMonday + 6 * kDay + 1000)));
+    ASSERT_TRUE(records->RecordDrilled("小明", sheet[1], true, practice::LocalDay(kMonday + 6 * kDay)));
+    ASSERT_TRUE(records->RecordDrilled("小明", sheet[1], true, practice::LocalDay(kMonday + 6 * kDay + 1000)));
     EXPECT_EQ(listed().size(), 1u);
-    ASSERT_TRUE(records->RecordDrilled("小明", sheet[1], practice::LocalDay(kMonday + 7 * kDay)));
+    ASSERT_TRUE(records->RecordDrilled("小明", sheet[1], true, practice::LocalDay(kMonday + 7 * kDay)));
     EXPECT_TRUE(listed().empty());
     const auto most = records->MostMissed("小明", 10).value();
     ASSERT_EQ(most.size(), 2u);

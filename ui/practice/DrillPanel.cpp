@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
@@ -14,9 +15,14 @@ DrillPanel::DrillPanel(QWidget* parent) : QWidget(parent) {
     text.setPointSizeF(14);
     setFont(text);
     auto* layout = new QVBoxLayout(this);
-    auto* heading = new QLabel(QStringLiteral("错题重练：每道错题连续答对两次就算练会了"), this);
+    m_heading = new QLabel(this);
     m_progress = new QLabel(this);
     m_progress->setObjectName(QStringLiteral("DrillProgress"));
+    // Moves with every right answer from the first on, not only when a problem is mastered.
+    m_bar = new QProgressBar(this);
+    m_bar->setObjectName(QStringLiteral("DrillBar"));
+    m_bar->setTextVisible(false);
+    m_bar->setAccessibleName(QStringLiteral("重练进度"));
     m_problem = new QLabel(this);
     m_problem->setObjectName(QStringLiteral("DrillProblem"));
     m_problem->setAlignment(Qt::AlignCenter);
@@ -44,8 +50,9 @@ DrillPanel::DrillPanel(QWidget* parent) : QWidget(parent) {
     row->addWidget(m_problem);
     row->addWidget(m_answer);
     row->addStretch(1);
-    layout->addWidget(heading);
+    layout->addWidget(m_heading);
     layout->addWidget(m_progress);
+    layout->addWidget(m_bar);
     layout->addStretch(1);
     layout->addLayout(row);
     layout->addWidget(m_feedback);
@@ -56,9 +63,11 @@ DrillPanel::DrillPanel(QWidget* parent) : QWidget(parent) {
     connect(m_back, &QPushButton::clicked, this, &DrillPanel::backRequested);
 }
 
-void DrillPanel::Start(std::unique_ptr<practice::Drill> drill, std::function<void(const practice::Problem&)> mastered) {
+void DrillPanel::Start(std::unique_ptr<practice::Drill> drill, Answered answered) {
     m_drill = std::move(drill);
-    m_mastered = std::move(mastered);
+    m_answered = std::move(answered);
+    m_heading->setText(m_drill && m_drill->RightInARow() == 1 ? QStringLiteral("错题快练：每道错题答对一次就算练会了")
+                                                              : QStringLiteral("错题重练：每道错题连续答对两次就算练会了"));
     m_feedback->clear();
     ShowCurrent();
 }
@@ -69,6 +78,7 @@ void DrillPanel::ShowCurrent() {
         m_problem->setText(QStringLiteral("错题都练会了！"));
         m_answer->hide();
         m_progress->setText(QString());
+        m_bar->setValue(m_bar->maximum());
         m_back->setFocus();
         emit finished();
         return;
@@ -76,7 +86,10 @@ void DrillPanel::ShowCurrent() {
     m_problem->setText(QString::fromStdString(m_drill->Current().text));
     m_answer->show();
     m_answer->setFocus();
-    m_progress->setText(QStringLiteral("还有 %1 道错题要练").arg(m_drill->Remaining()));
+    const auto [done, needed] = m_drill->Progress();
+    m_bar->setRange(0, needed);
+    m_bar->setValue(done);
+    m_progress->setText(QStringLiteral("还有 %1 道错题要练　　已经答对 %2 次，一共要 %3 次").arg(m_drill->Remaining()).arg(done).arg(needed));
 }
 
 void DrillPanel::Submit() {
@@ -91,6 +104,6 @@ void DrillPanel::Submit() {
                               : QStringLiteral("%1%2　不对，你写的是 %3").arg(QString::fromStdString(asked.text))
                                     .arg(asked.value)
                                     .arg(m_answer->text()));
-    if (m_drill->Mastered().size() > masteredBefore && m_mastered) m_mastered(m_drill->Mastered().back());
+    if (m_answered) m_answered(asked, right, m_drill->Mastered().size() > masteredBefore);
     ShowCurrent();
 }

@@ -8,6 +8,7 @@
 
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 
 // 错题重练 on screen: one problem at a time in large type, the answer field below it, and
@@ -17,8 +18,10 @@ class DrillPanel : public QWidget {
 public:
     explicit DrillPanel(QWidget* parent);
 
-    // Starts a drill; `mastered` is told of each missed problem answered right twice in a row.
-    void Start(std::unique_ptr<practice::Drill> drill, std::function<void(const practice::Problem&)> mastered);
+    // Starts a drill; `answered` is told of every answer: the problem, whether it was right,
+    // and whether that mastered it.
+    using Answered = std::function<void(const practice::Problem&, bool right, bool mastered)>;
+    void Start(std::unique_ptr<practice::Drill> drill, Answered answered);
     const practice::Drill* drill() const { return m_drill.get(); }
 
 signals:
@@ -30,10 +33,12 @@ private:
     void ShowCurrent();
 
     std::unique_ptr<practice::Drill> m_drill;
-    std::function<void(const practice::Problem&)> m_mastered;
+    Answered m_answered;
     QLabel* m_problem;
     QLineEdit* m_answer;
     QLabel* m_feedback;
+    QLabel* m_heading;
     QLabel* m_progress;
+    QProgressBar* m_bar;
     QPushButton* m_back;
 };

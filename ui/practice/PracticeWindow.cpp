@@ -114,9 +114,14 @@ void PracticeWindow::BuildLayout() {
     m_drillButton = new QPushButton(QStringLiteral("错题重练(&R)"), this);
     m_drillButton->setObjectName(QStringLiteral("StartDrill"));
     m_drillButton->setEnabled(false);
+    m_drillButton->setToolTip(QStringLiteral("每道错题连续答对两次才算练会（Alt+R）"));
+    m_shortDrillButton = new QPushButton(QStringLiteral("错题快练(&K)"), this);
+    m_shortDrillButton->setObjectName(QStringLiteral("StartShortDrill"));
+    m_shortDrillButton->setToolTip(QStringLiteral("时间不多时：每道错题答对一次就算练会（Alt+K）"));
+    m_shortDrillButton->setEnabled(false);
     m_progress = new QPushButton(QStringLiteral("练习记录(&J)"), this);
     m_progress->setObjectName(QStringLiteral("ShowProgress"));
-    for (QPushButton* button : {m_drillButton, m_progress}) {
+    for (QPushButton* button : {m_drillButton, m_shortDrillButton, m_progress}) {
         button->setFocusPolicy(Qt::StrongFocus);
         button->setStyleSheet(QStringLiteral("QPushButton:focus { border: 2px solid #1a73e8; border-radius: 3px; padding: 4px 10px; }"));
         button->setMinimumWidth(button->sizeHint().width() + 16);  // the frame's padding, focused
@@ -131,6 +136,7 @@ void PracticeWindow::BuildLayout() {
     bottom->addWidget(m_handIn);
     bottom->addStretch(1);
     bottom->addWidget(m_drillButton);
+    bottom->addWidget(m_shortDrillButton);
     bottom->addWidget(m_progress);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title, 0, Qt::AlignHCenter);
@@ -160,7 +166,8 @@ void PracticeWindow::Connect() {
     for (auto key : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {
         connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, &PracticeWindow::HandIn);
     }
-    connect(m_drillButton, &QPushButton::clicked, this, &PracticeWindow::StartDrill);
+    connect(m_drillButton, &QPushButton::clicked, this, [this] { StartDrill(practice::Drill::kRightInARow); });
+    connect(m_shortDrillButton, &QPushButton::clicked, this, [this] { StartDrill(1); });
     connect(m_progress, &QPushButton::clicked, this, [this] { emit progressRequested(m_setup.child); });
     connect(m_drillPanel, &DrillPanel::backRequested, this, [this] { m_pages->setCurrentIndex(0); });
 }
@@ -286,10 +293,11 @@ void PracticeWindow::HandIn() {
         ShowNotSaving();
     }
     m_drillButton->setEnabled(anyMissed);
+    m_shortDrillButton->setEnabled(anyMissed);
     if (anyMissed) m_drillButton->setFocus();
 }
 
-void PracticeWindow::StartDrill() {
+void PracticeWindow::StartDrill(int rightInARow) {
     auto [missed, known] = m_session.MissedAndRight();
     // Problems missed in earlier sessions come back after this sheet's own; those this sheet
     // asked and the child got right count already.
@@ -309,11 +317,13 @@ void PracticeWindow::StartDrill() {
         }
         ShowNotSaving();
     }
-    auto drill = std::make_unique<practice::Drill>(std::move(missed), std::move(known), m_drillSeed++);
-    m_drillPanel->Start(std::move(drill), [this, carried](const practice::Problem& problem) {
-        if (!carried.count(problem.text)) return;
+    auto drill = std::make_unique<practice::Drill>(std::move(missed), std::move(known), m_drillSeed++, rightInARow);
+    // A wrong answer goes on the child's list (or back to the start of its count there); a
+    // problem from the list mastered here counts as a right answer on it.
+    m_drillPanel->Start(std::move(drill), [this, carried](const practice::Problem& problem, bool right, bool mastered) {
+        if (right && !(mastered && carried.count(problem.text))) return;
         if (PracticeRecords* records = m_store->records()) {
-            m_store->Check(records->RecordDrilled(m_setup.child.toStdString(), problem, m_clock.Today()), this);
+            m_store->Check(records->RecordDrilled(m_setup.child.toStdString(), problem, right, m_clock.Today()), this);
             ShowNotSaving();
         }
     });

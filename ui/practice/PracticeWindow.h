@@ -68,7 +68,8 @@ private:
     // saving. The session stays open in the records, to be offered again.
     void SaveAndLetGo();
     void HandIn();
-    void StartDrill();
+    // The full drill (each missed problem right twice in a row) or the short one (once).
+    void StartDrill(int rightInARow);
     void ShowTime();
     void ShowNotSaving();
 
@@ -91,6 +92,7 @@ private:
     QLabel* m_result;
     QPushButton* m_handIn;
     QPushButton* m_drillButton;
+    QPushButton* m_shortDrillButton;
     QPushButton* m_progress;
     QTimer* m_ticker;
 };

@@ -146,7 +146,7 @@ void ProgressWindow::ShowChild() {
 bool ProgressWindow::ExportCsv(const QString& path, QString& error) const {
     PracticeRecords* records = m_store->records();
     const QString child = m_child->currentText();
-    QString csv = QStringLiteral("\uFEFF姓名,日期,试卷,得对,题数,得分,用时（秒）,每分钟答对\r\n");
+    QString csv = QStringLiteral("\uFEFF姓名,日期,试卷,答对,题数,得分,用时（秒）,每分钟答对\r\n");
     const auto sessions = records ? records->Finished(child.toStdString()) : std::nullopt;
     if (records && !sessions) {
         error = QString::fromStdString(records->lastError().detail);
