@@ -26,6 +26,7 @@
 #include "ui/practice/PracticeCommands.h"
 #include "ui/practice/PracticeStore.h"
 #include "ui/practice/PracticeWindow.h"
+#include "ui/practice/ProgressChart.h"
 #include "ui/practice/ProgressWindow.h"
 #include "ui/practice/StartDialog.h"
 
@@ -197,6 +198,13 @@ private slots:
         QTRY_COMPARE(scroll->verticalScrollBar()->maximum(), 0);
         QVERIFY(field(window, 0)->font().pointSizeF() > 14);  // grown, as far as the height allows
         QVERIFY(inSight(field(window, 99)));
+    }
+
+    void theChartsRightScaleHasRoundTicks() {
+        for (const auto& [highest, top] : std::vector<std::pair<double, double>>{
+                 {0, 10}, {9.5, 10}, {10, 10}, {10.5, 25}, {19.2, 25}, {24, 25}, {38, 50}, {51, 100}, {510, 1000}}) {
+            QCOMPARE(ProgressChart::RoundTop(highest), top);
+        }
     }
 
     void aWholeSessionIsTypedMarkedAndDrilled() {

@@ -24,9 +24,19 @@ void ProgressChart::SetSessions(std::vector<PracticeRecords::FinishedSession> se
     m_sessions = std::move(sessions);
     double top = 0;
     for (const auto& s : m_sessions) top = std::max(top, s.RatePerMinute());
-    // A round top for the right scale: 10, 20, 30, ...
-    m_rateTop = std::max(10.0, std::ceil(top / 10.0) * 10.0);
+    m_rateTop = RoundTop(top);
     update();
+}
+
+double ProgressChart::RoundTop(double highest) {
+    // Five steps of 1, 2 or 5 times a power of ten, at least 2: ticks at 0, 2, 4, ... or
+    // 0, 50, 100, ..., never 102, 204, ...
+    const double wanted = std::max(highest, 10.0) / 5;
+    const double power = std::pow(10.0, std::floor(std::log10(wanted)));
+    for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
+        if (factor * power >= wanted * (1 - 1e-9)) return 5 * factor * power;
+    }
+    return 50 * power;
 }
 
 void ProgressChart::paintEvent(QPaintEvent*) {

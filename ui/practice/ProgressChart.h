@@ -11,6 +11,8 @@ class ProgressChart : public QWidget {
     Q_OBJECT
 public:
     explicit ProgressChart(QWidget* parent);
+    // The top of the right scale for a highest rate: five round steps that reach it.
+    static double RoundTop(double highest);
     void SetSessions(std::vector<PracticeRecords::FinishedSession> sessions);
     QSize sizeHint() const override { return {640, 260}; }
 
