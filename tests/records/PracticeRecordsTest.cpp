@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <future>
 #include <thread>
 
 #include "platform/Process.h"
@@ -224,13 +225,12 @@ TEST_F(Records, ALockedFileIsWaitedForThenReportedBusy) {
     ASSERT_TRUE(Open());
     Raw other(path);
     ASSERT_EQ(sqlite3_exec(other.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-    // Held a moment: the second program waits its turn.
-    std::thread release([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        sqlite3_exec(other.db, "COMMIT", nullptr, nullptr, nullptr);
-    });
-    auto records = Open(1000);
-    release.join();
+    // Held a moment: the second program waits its turn. Still waiting while the lock is
+    // held, and through as soon as it is let go.
+    auto opening = std::async(std::launch::async, [this] { return Open(2000); });
+    ASSERT_EQ(opening.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+    sqlite3_exec(other.db, "COMMIT", nullptr, nullptr, nullptr);
+    auto records = opening.get();
     ASSERT_TRUE(records);
     // Held for good: it says so instead of waiting for ever, and writes nothing.
     ASSERT_EQ(sqlite3_exec(other.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);

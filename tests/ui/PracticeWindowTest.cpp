@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -62,10 +63,19 @@ class PracticeWindowTest : public QObject, public WindowFixture {
     std::vector<QMessageBox::StandardButton> m_answers;  // to the questions, in turn
     QStringList m_questions;
 
-    // Once the start dialog is up and has given its focus, `answer` deals with it.
+    // Once the start dialog is up and has given its focus, `answer` deals with it; a dialog
+    // that has not come within 30 s is given up on (and the test fails on its missing window).
     void whenStartDialog(std::function<void(StartDialog*)> answer) {
         auto* poll = new QTimer(this);
-        connect(poll, &QTimer::timeout, this, [poll, answer] {
+        QElapsedTimer waited;
+        waited.start();
+        connect(poll, &QTimer::timeout, this, [poll, answer, waited] {
+            if (waited.hasExpired(30000)) {
+                qWarning("no start dialog within 30 s");
+                poll->deleteLater();
+                poll->stop();
+                return;
+            }
             auto* dialog = qobject_cast<StartDialog*>(QApplication::activeModalWidget());
             if (!dialog || !QApplication::focusWidget() || QApplication::focusWidget()->window() != dialog) return;
             poll->deleteLater();

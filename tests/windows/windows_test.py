@@ -100,6 +100,11 @@ else:
         subprocess.run(["import", "-window", "root", path], capture_output=True, timeout=60)
         return path
 
+    def colours(path):
+        """How many colours a screenshot has: a screen with nothing drawn on it has one or two."""
+        r = subprocess.run(["convert", path, "-format", "%k", "info:"], capture_output=True, text=True, timeout=60)
+        return int(r.stdout.strip() or 0)
+
     def window_size(title):
         r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title, "getwindowgeometry"],
                            capture_output=True, text=True, timeout=30)
@@ -118,9 +123,10 @@ else:
             shown = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."], capture_output=True,
                                    text=True, timeout=30).stdout.split()
             if shown and window_size("^Pellarin$") is None:
-                time.sleep(0.3)  # drawn
-                splash = shot("pellarin-windows-splash.png")
-        check(splash is not None and os.path.getsize(splash) > 5000, "the splash is shown first")
+                path = shot("pellarin-windows-splash.png")
+                if colours(path) > 50:  # its picture drawn, not just a window
+                    splash = path
+        check(splash is not None, "the splash is shown first, with its picture")
         deadline = time.monotonic() + 30
         size = None
         while size is None and time.monotonic() < deadline:
@@ -128,20 +134,27 @@ else:
             size = window_size("^Pellarin$")
         check(size is not None and abs(size[0] - 666) <= 16 and abs(size[1] - 329) <= 40,
               f"the main window is 666 x 329 ({size})")
-        shot("pellarin-windows-window.png")
         # Focus starts in the first box; Tab leads to the number of sheets.
         subprocess.run(["xdotool", "search", "--name", "^Pellarin$", "windowactivate", "--sync"], timeout=30)
+        before = colours(shot("pellarin-windows-window.png"))
         subprocess.run(["xdotool", "key", "Tab", "ctrl+a", "5", "F5"], timeout=30)
-        time.sleep(3)
-        sheets = shot("pellarin-windows-sheets.png")
-        check(os.path.getsize(sheets) > 20000, "screenshots saved under the build folder")
+        # The sheets are in the box once the window shows their many glyphs; F6 then asks
+        # for a name, as it does only when the box has sheets.
+        deadline = time.monotonic() + 30
+        sheets = None
+        while sheets is None and time.monotonic() < deadline:
+            path = shot("pellarin-windows-sheets.png")
+            if colours(path) > before + 20:
+                sheets = path
+            time.sleep(0.2)
+        check(sheets is not None, f"the sheets are drawn in the box (colours before: {before})")
 
         # Practice on screen: F6, a name, two answers, written to the records in the user's
         # application data folder as they are typed.
         xdo = Xdo(delay_ms=50)
         xdo.run("key", "F6")
         dialog = xdo.window("在屏幕上练习$")
-        check(dialog is not None, "F6 asks for the child's name")
+        check(dialog is not None, "F6 asks for the child's name: the box has sheets")
         xdo.type(dialog, "Xiaoming")
         xdo.keys(dialog, "Return")
         practice = xdo.window("Xiaoming")
@@ -171,7 +184,10 @@ else:
 # --- Uninstalling ---------------------------------------------------------------------------
 r = run(WINE, os.path.join(PROGRAM_FILES, "uninstall.exe"), "/S")
 run("wineserver", "-w", env=dict(os.environ, WINEPREFIX=PREFIX))
-time.sleep(1)
+# The uninstaller hands over to a copy of itself that may still be at work.
+deadline = time.monotonic() + 30
+while os.path.exists(installed) and time.monotonic() < deadline:
+    time.sleep(0.1)
 left = os.listdir(PROGRAM_FILES) if os.path.exists(PROGRAM_FILES) else []
 check(not os.path.exists(installed) and not [n for n in left if n.endswith((".dll", ".exe"))],
       f"the uninstaller removes the installed files (left: {left})")
