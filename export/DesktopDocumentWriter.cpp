@@ -5,7 +5,7 @@
 #include <QStandardPaths>
 
 #include "DesktopOpener.h"
-#include "NativePath.h"
+#include "platform/NativePath.h"
 
 namespace pellarin {
 

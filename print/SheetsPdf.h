@@ -9,7 +9,7 @@
 // `path` and then given that name, so that a write that fails or is cut off never leaves a
 // partial file there. With `replace` false an existing file is never replaced, even one that
 // appears meanwhile (pellarin::DocumentExists); with it true, the user has agreed to replace
-// it. `path` is the name as the system has it (see export/NativePath.h). Throws
+// it. `path` is the name as the system has it (see platform/NativePath.h). Throws
 // pellarin::DocumentError with the reason, in words a user knows.
 namespace sheets_pdf {
 

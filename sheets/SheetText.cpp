@@ -7,6 +7,11 @@
 #include "generator/SheetLayout.h"
 
 namespace sheet_text {
+
+// The rows read back are the ones the generator lays out: 80 two-operand problems, then 20
+// chained ones, 100 in all.
+static_assert(kTwoOperandRows * kTwoOperandColumns == pellarin::kTwoOperandPositions);
+static_assert(kTwoOperandRows * kTwoOperandColumns + kChainedRows * kChainedColumns == pellarin::kProblemsPerSheet);
 namespace {
 
 const QString kTitle = QString::fromUtf16(pellarin::kTitle.data(), pellarin::kTitle.size());

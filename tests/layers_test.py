@@ -13,6 +13,7 @@ ROOT = sys.argv[1]
 checks = Checks()
 # Each layer and the folders it must not include.
 FORBIDDEN = {
+    "platform": ["generator/", "export/", "fonts/", "sheets/", "practice/", "records/", "print/", "ui/", "app/", "tools/"],
     "generator": ["export/", "fonts/", "sheets/", "practice/", "records/", "print/", "ui/", "app/", "tools/"],
     "practice": ["generator/", "export/", "fonts/", "sheets/", "records/", "print/", "ui/", "app/", "tools/"],
     "records": ["generator/", "export/", "fonts/", "sheets/", "print/", "ui/", "app/", "tools/"],

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "Console.h"
@@ -103,23 +104,23 @@ int WritePdf(const std::string& path, const std::u16string& text, const PaperOpt
 #endif
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    // A document cut off by Ctrl+C or a closed terminal leaves no private file behind.
-    pellarin::InstallInterruptCleanUp();
-    PrepareStandardStreams();
-    const std::vector<std::string> args = CommandLineArguments(argc, argv);
+// What the command line asks for.
+struct Options {
     std::int16_t limit = 99;
     std::int16_t sheets = 40;
     std::u16string difficulty = u"中";
     std::optional<std::uint64_t> seed;
     std::optional<std::string> docx;
     std::optional<std::string> pdf;
-    PaperOptions paper;
-    bool answersGiven = false;
     std::optional<std::string> namesFile;
+    bool answersGiven = false;
+    PaperOptions paper;
+};
 
+// The options, or the exit status of a run that ends here: --help and --version (0), or a
+// wrong argument, already said (2).
+std::variant<Options, int> ParseOptions(const std::vector<std::string>& args) {
+    Options options;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string_view option = args[i];
         if (option == "--help" || option == "-h") {
@@ -131,8 +132,8 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (option == "--answers" || option == "--answers=full" || option == "--answers=compact") {
-            paper.answers = option == "--answers=compact" ? 2 : 1;
-            answersGiven = true;
+            options.paper.answers = option == "--answers=compact" ? 2 : 1;
+            options.answersGiven = true;
             continue;
         }
         if (option.starts_with("--answers=")) {
@@ -150,68 +151,51 @@ int main(int argc, char** argv) {
                 return Usage(std::string(option) + " 要一个 -32768 到 32767 之间的数，“" + std::string(value) +
                              "”不是");
             }
-            (option == "--limit" ? limit : sheets) = *number;
+            (option == "--limit" ? options.limit : options.sheets) = *number;
         } else if (option == "--difficulty") {
-            difficulty = pellarin::FromUtf8(value);
-            if (!pellarin::ParseDifficulty(difficulty)) {
+            options.difficulty = pellarin::FromUtf8(value);
+            if (!pellarin::ParseDifficulty(options.difficulty)) {
                 return Usage("--difficulty 只能是 难、中 或 易，“" + std::string(value) + "”不是");
             }
         } else if (option == "--names") {
-            namesFile = std::string(value);
+            options.namesFile = std::string(value);
         } else if (option == "--class") {
-            paper.className = std::string(value);
+            options.paper.className = std::string(value);
         } else if (option == "--docx" || option == "--pdf") {
             if (value.empty()) return Usage(std::string(option) + " 后面缺少文件名");
-            (option == "--docx" ? docx : pdf) = std::string(value);
+            (option == "--docx" ? options.docx : options.pdf) = std::string(value);
         } else {
-            seed = ParseSeed(value);
-            if (!seed) return Usage("--seed 要一个 0 到 18446744073709551615 之间的整数，“" + std::string(value) + "”不是");
+            options.seed = ParseSeed(value);
+            if (!options.seed) {
+                return Usage("--seed 要一个 0 到 18446744073709551615 之间的整数，“" + std::string(value) + "”不是");
+            }
         }
     }
+    if (options.docx && options.pdf) return Usage("--docx 和 --pdf 一次只能用一个");
+    if (options.answersGiven && !options.pdf) return Usage("--answers 只和 --pdf 一起用");
+    if ((options.namesFile || options.paper.className) && !options.pdf) {
+        return Usage("--names 和 --class 只和 --pdf 一起用");
+    }
+    return options;
+}
 
-    if (docx && pdf) return Usage("--docx 和 --pdf 一次只能用一个");
-    if (answersGiven && !pdf) return Usage("--answers 只和 --pdf 一起用");
-    if ((namesFile || paper.className) && !pdf) return Usage("--names 和 --class 只和 --pdf 一起用");
-    if (namesFile) {
-        std::string bytes;
-        const auto problem = pellarin::ReadSmallFile(*namesFile, pellarin::kClassListLimit, bytes);
-        if (problem != pellarin::SmallFileProblem::None) {
-            std::fprintf(stderr, "pellarin-sheets：名单 %s：%s\n", namesFile->c_str(),
-                         pellarin::DescribeSmallFileProblem(problem));
-            return 1;
-        }
-        paper.names = std::move(bytes);
-        paper.namesFile = *namesFile;
+// The class list's bytes into the paper options; false, said, when the list cannot be read.
+bool ReadNames(Options& options) {
+    if (!options.namesFile) return true;
+    std::string bytes;
+    const auto problem = pellarin::ReadSmallFile(*options.namesFile, pellarin::kClassListLimit, bytes);
+    if (problem != pellarin::SmallFileProblem::None) {
+        std::fprintf(stderr, "pellarin-sheets：名单 %s：%s\n", options.namesFile->c_str(),
+                     pellarin::DescribeSmallFileProblem(problem));
+        return false;
     }
+    options.paper.names = std::move(bytes);
+    options.paper.namesFile = *options.namesFile;
+    return true;
+}
 
-    pellarin::GenerationResult result =
-        seed ? [&] {
-            pellarin::RandomSource source(*seed, &StillClock);
-            return pellarin::BuildSheets(source, limit, sheets, difficulty);
-        }()
-             : pellarin::BuildSheets(limit, sheets, difficulty);
-    if (result.refused()) {
-        std::fprintf(stderr, "pellarin-sheets：%s\n", pellarin::ToUtf8(result.refusal).c_str());
-        return 1;
-    }
-    // Zero sheets (or fewer) make an empty text: no document is written for it.
-    if ((docx || pdf) && result.outputText.empty()) {
-        std::fputs("pellarin-sheets：试卷份数是 0，没有写出文件\n", stderr);
-        return 0;
-    }
-    if (docx) {
-        try {
-            pellarin::DocxFileWriter writer(*docx);
-            pellarin::WriteSheetsDocument(writer, [&] { return std::move(result.outputText); });
-            writer.Show();
-        } catch (const pellarin::DocumentError& e) {
-            std::fprintf(stderr, "pellarin-sheets：%s：%s\n", e.path().c_str(), e.what());
-            return 1;
-        }
-        return 0;
-    }
-    if (pdf) return WritePdf(*pdf, result.outputText, paper);
-    const std::string bytes = pellarin::ToUtf8(result.outputText);
+int WriteText(const std::u16string& text) {
+    const std::string bytes = pellarin::ToUtf8(text);
     errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {
         const int error = errno;
@@ -220,4 +204,47 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 0;
+}
+
+int WriteDocx(const std::string& path, std::u16string text) {
+    try {
+        pellarin::DocxFileWriter writer(path);
+        pellarin::WriteSheetsDocument(writer, [&] { return std::move(text); });
+        writer.Show();
+    } catch (const pellarin::DocumentError& e) {
+        std::fprintf(stderr, "pellarin-sheets：%s：%s\n", e.path().c_str(), e.what());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A document cut off by Ctrl+C or a closed terminal leaves no private file behind.
+    pellarin::InstallInterruptCleanUp();
+    PrepareStandardStreams();
+    auto parsed = ParseOptions(CommandLineArguments(argc, argv));
+    if (const int* status = std::get_if<int>(&parsed)) return *status;
+    Options& options = std::get<Options>(parsed);
+    if (!ReadNames(options)) return 1;
+
+    pellarin::GenerationResult result =
+        options.seed ? [&] {
+            pellarin::RandomSource source(*options.seed, &StillClock);
+            return pellarin::BuildSheets(source, options.limit, options.sheets, options.difficulty);
+        }()
+                     : pellarin::BuildSheets(options.limit, options.sheets, options.difficulty);
+    if (result.refused()) {
+        std::fprintf(stderr, "pellarin-sheets：%s\n", pellarin::ToUtf8(result.refusal).c_str());
+        return 1;
+    }
+    // Zero sheets (or fewer) make an empty text: no document is written for it.
+    if ((options.docx || options.pdf) && result.outputText.empty()) {
+        std::fputs("pellarin-sheets：试卷份数是 0，没有写出文件\n", stderr);
+        return 0;
+    }
+    if (options.docx) return WriteDocx(*options.docx, std::move(result.outputText));
+    if (options.pdf) return WritePdf(*options.pdf, result.outputText, options.paper);
+    return WriteText(result.outputText);
 }

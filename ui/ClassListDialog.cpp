@@ -7,19 +7,18 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <QShortcut>
 #include <QVBoxLayout>
 
 #include "FileDialog.h"
 #include "MessageBox.h"
-#include "export/NativePath.h"
+#include "Settings.h"
+#include "platform/NativePath.h"
 #include "platform/SmallFile.h"
 #include "print/ClassList.h"
 
 namespace {
 
-QSettings Settings() { return QSettings(QStringLiteral("Pellarin"), QStringLiteral("Pellarin")); }
 
 }  // namespace
 
@@ -74,12 +73,12 @@ QStringList ClassListDialog::names() const { return class_list::FromText(m_names
 QString ClassListDialog::className() const { return m_class->text().trimmed(); }
 
 QStringList ClassListDialog::RememberedNames() {
-    return Settings().value(QStringLiteral("classList/names")).toStringList();
+    return ProgramSettings().value(QStringLiteral("classList/names")).toStringList();
 }
-QString ClassListDialog::RememberedClass() { return Settings().value(QStringLiteral("classList/class")).toString(); }
+QString ClassListDialog::RememberedClass() { return ProgramSettings().value(QStringLiteral("classList/class")).toString(); }
 
 void ClassListDialog::accept() {
-    QSettings settings = Settings();
+    QSettings settings = ProgramSettings();
     settings.setValue(QStringLiteral("classList/names"), names());
     settings.setValue(QStringLiteral("classList/class"), className());
     QDialog::accept();

@@ -23,7 +23,7 @@
 #include "Twips.h"
 #include "export/DesktopDocumentWriter.h"
 #include "export/DocxWriter.h"
-#include "export/NativePath.h"
+#include "platform/NativePath.h"
 #include "fonts/Fonts.h"
 #include "generator/BuildSheets.h"
 #include "generator/NumberReading.h"

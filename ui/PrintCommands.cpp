@@ -20,7 +20,7 @@
 #include "MessageBox.h"
 #include "OutputBox.h"
 #include "export/DocumentWriter.h"
-#include "export/NativePath.h"
+#include "platform/NativePath.h"
 #include "print/SheetPages.h"
 #include "sheets/SheetText.h"
 #include "print/SheetsPdf.h"

@@ -5,7 +5,7 @@
 #include <QStandardPaths>
 
 #include "ui/MessageBox.h"
-#include "export/NativePath.h"
+#include "platform/NativePath.h"
 
 namespace {
 

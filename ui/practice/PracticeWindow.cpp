@@ -11,7 +11,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSettings>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTimer>
@@ -22,13 +21,13 @@
 #include "DrillPanel.h"
 #include "PracticeStore.h"
 #include "ui/MessageBox.h"
+#include "ui/Settings.h"
 
 namespace {
 
 const QString kTitle = QStringLiteral("在屏幕上练习");
 // Whether the time is shown, as the family chose last time.
 const QString kShowTime = QStringLiteral("practice/showTime");
-QSettings Settings() { return QSettings(QStringLiteral("Pellarin"), QStringLiteral("Pellarin")); }
 // The grid's type is at least this size, and grows with the window.
 constexpr double kSmallestPoint = 14.0;
 
@@ -79,7 +78,7 @@ void PracticeWindow::BuildLayout() {
     m_showTime->setObjectName(QStringLiteral("ShowTime"));
     m_showTime->setToolTip(QStringLiteral("不显示时也照样计时，交卷后会显示"));
     m_showTime->setFocusPolicy(Qt::ClickFocus);
-    m_showTime->setChecked(Settings().value(kShowTime, true).toBool());
+    m_showTime->setChecked(ProgramSettings().value(kShowTime, true).toBool());
     m_notSaving = new QLabel(this);
     m_notSaving->setObjectName(QStringLiteral("NotSaving"));
     m_notSaving->setWordWrap(true);
@@ -152,7 +151,7 @@ void PracticeWindow::Connect() {
     m_ticker->setInterval(1000);
     connect(m_ticker, &QTimer::timeout, this, &PracticeWindow::ShowTime);
     connect(m_showTime, &QCheckBox::toggled, this, [this](bool shown) {
-        Settings().setValue(kShowTime, shown);
+        ProgramSettings().setValue(kShowTime, shown);
         ShowTime();
     });
     connect(m_grid, &AnswerGrid::answerEdited, this, &PracticeWindow::OnAnswerEdited);

@@ -1,6 +1,6 @@
 #include <QDir>
 
-#include "NativePath.h"
+#include "platform/NativePath.h"
 
 namespace pellarin {
 

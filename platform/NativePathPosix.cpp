@@ -1,6 +1,6 @@
 #include <QFile>
 
-#include "NativePath.h"
+#include "platform/NativePath.h"
 
 namespace pellarin {
 

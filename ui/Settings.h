@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QSettings>
+
+// The program's remembered choices (the class list, whether the time is shown), in one place.
+// The organisation is named here rather than for the whole application: named there, it would
+// also move the records folder (QStandardPaths puts it under the organisation), and users'
+// records would no longer be found.
+inline QSettings ProgramSettings() { return QSettings(QStringLiteral("Pellarin"), QStringLiteral("Pellarin")); }
