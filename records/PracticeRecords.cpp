@@ -45,6 +45,29 @@ const char* const kSteps[] = {
     // sessions still open are found without reading the others.
     R"(ALTER TABLE sessions ADD COLUMN claim TEXT;
        CREATE INDEX sessions_open ON sessions(started_ms, id) WHERE state IN (0, 3);)",
+    // 3: every answer that counts for the list of missed problems, by session, so that a
+    // session removed takes its part of the list with it and two children's records can be
+    // merged. What the list held before is kept as it was: for each problem its misses, then
+    // its right answers on their days, which replayed give the same entry. And the time a
+    // session's sheet was made, to tell apart two sheets of the same number.
+    R"(CREATE TABLE outcomes(
+           id INTEGER PRIMARY KEY,
+           child TEXT NOT NULL,
+           session INTEGER,              -- NULL: from before this step
+           problem TEXT NOT NULL,
+           value INTEGER NOT NULL,
+           right INTEGER NOT NULL,
+           day INTEGER NOT NULL);
+       CREATE INDEX outcomes_by_child ON outcomes(child, problem, id);
+       CREATE INDEX outcomes_by_session ON outcomes(session);
+       WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n
+                               WHERE i < (SELECT max(max(times_missed), max(right_days)) FROM missed))
+       INSERT INTO outcomes(child, session, problem, value, right, day)
+           SELECT child, NULL, problem, value, 0, 0 FROM missed JOIN n ON n.i <= missed.times_missed
+           UNION ALL
+           SELECT child, NULL, problem, value, 1, last_right_day - right_days + n.i FROM missed JOIN n ON n.i <= missed.right_days
+           ORDER BY 5, 6;
+       ALTER TABLE sessions ADD COLUMN made_ms INTEGER;)",
 };
 static_assert(std::size(kSteps) == PracticeRecords::kSchemaVersion);
 
@@ -344,11 +367,11 @@ bool PracticeRecords::ChangeOne(sqlite3_stmt* update) {
 }
 
 std::int64_t PracticeRecords::Begin(const std::string& child, int sheet, const std::string& title,
-                                    const std::vector<Problem>& problems, std::int64_t startedMs) {
+                                    const std::vector<Problem>& problems, std::int64_t startedMs, std::int64_t madeMs) {
     std::int64_t id = 0;
     const bool committed = Transaction([&] {
-        Statement s{Prepare("INSERT INTO sessions(child, sheet, title, problems, started_ms, state, claim)"
-                            " VALUES(?,?,?,?,?,3,?)")};
+        Statement s{Prepare("INSERT INTO sessions(child, sheet, title, problems, started_ms, state, claim, made_ms)"
+                            " VALUES(?,?,?,?,?,3,?,?)")};
         if (!s) return false;
         Bind(s, 1, child);
         Bind(s, 2, sheet);
@@ -356,6 +379,7 @@ std::int64_t PracticeRecords::Begin(const std::string& child, int sheet, const s
         Bind(s, 4, JoinProblems(problems));
         Bind(s, 5, startedMs);
         Bind(s, 6, m_claim);
+        if (madeMs) Bind(s, 7, madeMs);
         const int step = sqlite3_step(s);
         if (step != SQLITE_DONE) return Fail(step);
         id = sqlite3_last_insert_rowid(m_db);
@@ -398,7 +422,21 @@ bool PracticeRecords::SaveAnswers(std::int64_t id, const std::vector<std::string
     return saved;
 }
 
-bool PracticeRecords::Update(const std::string& child, const Problem& problem, bool right, int day) {
+bool PracticeRecords::Update(const std::string& child, std::int64_t session, const Problem& problem, bool right,
+                             int day) {
+    {
+        // Every answer that counts, first: the list can be worked out again from these.
+        Statement s{Prepare("INSERT INTO outcomes(child, session, problem, value, right, day) VALUES(?,?,?,?,?,?)")};
+        if (!s) return false;
+        Bind(s, 1, child);
+        if (session) Bind(s, 2, session);
+        Bind(s, 3, problem.text);
+        Bind(s, 4, problem.value);
+        Bind(s, 5, right ? 1 : 0);
+        Bind(s, 6, day);
+        const int step = sqlite3_step(s);
+        if (step != SQLITE_DONE) return Fail(step);
+    }
     MissedEntry entry{problem};
     {
         Statement s{Prepare("SELECT times_missed, right_days, last_right_day, retired FROM missed WHERE child=? AND problem=?")};
@@ -419,18 +457,127 @@ bool PracticeRecords::Update(const std::string& child, const Problem& problem, b
     }
     if (right) practice::RecordRight(entry, day);
     else practice::RecordMiss(entry);
+    return Put(child, entry);
+}
+
+bool PracticeRecords::Put(const std::string& child, const MissedEntry& entry) {
     Statement s{Prepare("INSERT OR REPLACE INTO missed(child, problem, value, times_missed, right_days, last_right_day,"
                         " retired) VALUES(?,?,?,?,?,?,?)")};
     if (!s) return false;
     Bind(s, 1, child);
-    Bind(s, 2, problem.text);
-    Bind(s, 3, problem.value);
+    Bind(s, 2, entry.problem.text);
+    Bind(s, 3, entry.problem.value);
     Bind(s, 4, entry.timesMissed);
     Bind(s, 5, entry.rightDays);
     Bind(s, 6, entry.lastRightDay);
     Bind(s, 7, entry.retired ? 1 : 0);
     const int step = sqlite3_step(s);
     return step == SQLITE_DONE || Fail(step);
+}
+
+// The child's list worked out again from the answers that count, in the order they were given:
+// for the given problems, or for all of the child's when `problems` is null.
+bool PracticeRecords::Replay(const std::string& child, const std::set<std::string>* problems) {
+    {
+        Statement s{Prepare(problems ? "DELETE FROM missed WHERE child=? AND problem=?" : "DELETE FROM missed WHERE child=?")};
+        if (!s) return false;
+        const std::set<std::string> all{std::string()};
+        for (const std::string& problem : problems ? *problems : all) {
+            sqlite3_reset(s);
+            Bind(s, 1, child);
+            if (problems) Bind(s, 2, problem);
+            const int step = sqlite3_step(s);
+            if (step != SQLITE_DONE) return Fail(step);
+        }
+    }
+    Statement s{Prepare("SELECT problem, value, right, day FROM outcomes WHERE child=? ORDER BY problem, id")};
+    if (!s) return false;
+    Bind(s, 1, child);
+    std::optional<MissedEntry> entry;
+    auto put = [&] { return !entry || entry->timesMissed == 0 || Put(child, *entry); };
+    int step;
+    while ((step = sqlite3_step(s)) == SQLITE_ROW) {
+        const std::string problem = Text(s, 0);
+        if (problems && !problems->count(problem)) continue;
+        if (!entry || entry->problem.text != problem) {
+            if (!put()) return false;
+            entry = MissedEntry{{problem, sqlite3_column_int(s, 1)}};
+        }
+        if (sqlite3_column_int(s, 2)) {
+            if (entry->timesMissed > 0) practice::RecordRight(*entry, sqlite3_column_int(s, 3));
+        } else {
+            practice::RecordMiss(*entry);
+        }
+    }
+    return Done(step) && put();
+}
+
+bool PracticeRecords::DeleteSession(std::int64_t id) {
+    return Transaction([&] {
+        std::string child;
+        {
+            // Not one a window is answering: that window would go on writing into nothing.
+            Statement s{Prepare("SELECT child FROM sessions WHERE id=? AND state!=3")};
+            if (!s) return false;
+            Bind(s, 1, id);
+            const int step = sqlite3_step(s);
+            if (step == SQLITE_DONE) {
+                m_error = {Failure::Gone, "no such session, or one being answered"};
+                return false;
+            }
+            if (step != SQLITE_ROW) return Fail(step);
+            child = Text(s, 0);
+        }
+        std::set<std::string> touched;
+        {
+            Statement s{Prepare("SELECT DISTINCT problem FROM outcomes WHERE session=?")};
+            if (!s) return false;
+            Bind(s, 1, id);
+            int step;
+            while ((step = sqlite3_step(s)) == SQLITE_ROW) touched.insert(Text(s, 0));
+            if (!Done(step)) return false;
+        }
+        for (const char* sql : {"DELETE FROM outcomes WHERE session=?", "DELETE FROM sessions WHERE id=?"}) {
+            Statement s{Prepare(sql)};
+            if (!s) return false;
+            Bind(s, 1, id);
+            const int step = sqlite3_step(s);
+            if (step != SQLITE_DONE) return Fail(step);
+        }
+        return touched.empty() || Replay(child, &touched);
+    });
+}
+
+bool PracticeRecords::RenameChild(const std::string& from, const std::string& to) {
+    if (from == to) return true;
+    return Transaction([&] {
+        for (const char* sql : {"UPDATE sessions SET child=? WHERE child=?", "UPDATE outcomes SET child=? WHERE child=?",
+                                "DELETE FROM missed WHERE child=? AND ? IS NOT NULL"}) {
+            Statement s{Prepare(sql)};
+            if (!s) return false;
+            Bind(s, 1, sql[0] == 'D' ? from : to);
+            Bind(s, 2, from);
+            const int step = sqlite3_step(s);
+            if (step != SQLITE_DONE) return Fail(step);
+        }
+        // The two lists become one, as if one child had given all the answers in turn.
+        return Replay(to, nullptr);
+    });
+}
+
+bool PracticeRecords::DeleteChild(const std::string& child) {
+    return Transaction([&] {
+        // A session a window is answering stays, with that window; everything else goes.
+        for (const char* sql : {"DELETE FROM sessions WHERE child=? AND state!=3", "DELETE FROM outcomes WHERE child=?",
+                                "DELETE FROM missed WHERE child=?"}) {
+            Statement s{Prepare(sql)};
+            if (!s) return false;
+            Bind(s, 1, child);
+            const int step = sqlite3_step(s);
+            if (step != SQLITE_DONE) return Fail(step);
+        }
+        return true;
+    });
 }
 
 bool PracticeRecords::Finish(std::int64_t id, const practice::Session& session, std::int64_t finishedMs, int day) {
@@ -463,10 +610,10 @@ bool PracticeRecords::Finish(std::int64_t id, const practice::Session& session, 
         if (!ChangeOne(s)) return false;
         const practice::Outcome outcome = session.MissedAndRight();
         for (const Problem& problem : outcome.missed) {
-            if (!Update(child, problem, false, day)) return false;
+            if (!Update(child, id, problem, false, day)) return false;
         }
         for (const Problem& problem : outcome.right) {
-            if (!Update(child, problem, true, day)) return false;
+            if (!Update(child, id, problem, true, day)) return false;
         }
         return true;
     });
@@ -482,8 +629,9 @@ bool PracticeRecords::PutAside(std::int64_t id) {
     });
 }
 
-bool PracticeRecords::RecordDrilled(const std::string& child, const Problem& problem, bool right, int day) {
-    return Transaction([&] { return Update(child, problem, right, day); });
+bool PracticeRecords::RecordDrilled(const std::string& child, std::int64_t session, const Problem& problem, bool right,
+                                    int day) {
+    return Transaction([&] { return Update(child, session, problem, right, day); });
 }
 
 bool PracticeRecords::Unfinished(std::optional<StoredSession>& session) {
@@ -519,14 +667,15 @@ std::optional<std::vector<std::string>> PracticeRecords::Children() {
 
 std::optional<std::vector<PracticeRecords::FinishedSession>> PracticeRecords::Finished(const std::string& child) {
     std::vector<FinishedSession> sessions;
-    Statement s{Prepare("SELECT id, sheet, finished_ms, elapsed_ms, right_count, asked_count FROM sessions"
-                        " WHERE child=? AND state=1 ORDER BY finished_ms, id")};
+    Statement s{Prepare("SELECT id, sheet, finished_ms, elapsed_ms, right_count, asked_count,"
+                        " coalesce(made_ms, started_ms) FROM sessions WHERE child=? AND state=1 ORDER BY finished_ms, id")};
     if (!s) return std::nullopt;
     Bind(s, 1, child);
     int step;
     while ((step = sqlite3_step(s)) == SQLITE_ROW) {
         sessions.push_back({sqlite3_column_int64(s, 0), sqlite3_column_int(s, 1), sqlite3_column_int64(s, 2),
-                            sqlite3_column_int64(s, 3), sqlite3_column_int(s, 4), sqlite3_column_int(s, 5)});
+                            sqlite3_column_int64(s, 3), sqlite3_column_int(s, 4), sqlite3_column_int(s, 5),
+                            sqlite3_column_int64(s, 6)});
     }
     if (!Done(step)) return std::nullopt;
     return sessions;

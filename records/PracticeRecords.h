@@ -44,7 +44,7 @@ public:
         std::string detail;  // SQLite's own words, for the curious
     };
 
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
     // "Pell": what PRAGMA application_id holds in our files.
     static constexpr int kApplicationId = 0x50656c6c;
 
@@ -71,6 +71,7 @@ public:
         int sheet = 0;
         std::int64_t finishedMs = 0, elapsedMs = 0;
         int right = 0, asked = 0;
+        std::int64_t madeMs = 0;  // when its sheet was made; for sessions from before that was kept, when begun
 
         double RatePerMinute() const { return practice::Result{right, asked, elapsedMs, {}}.RatePerMinute(); }
         // Out of 100, whatever the number asked.
@@ -79,7 +80,7 @@ public:
 
     // A new session, claimed by this program; its id, or 0 when it could not be written.
     std::int64_t Begin(const std::string& child, int sheet, const std::string& title,
-                       const std::vector<practice::Problem>& problems, std::int64_t startedMs);
+                       const std::vector<practice::Problem>& problems, std::int64_t startedMs, std::int64_t madeMs = 0);
     // Takes up a kept session (one Unfinished() offered); fails with Gone when another
     // program took it up or put it aside first.
     bool Claim(std::int64_t id);
@@ -108,9 +109,19 @@ public:
     // The child's list: problems still to come back, or the most missed of all time.
     std::optional<std::vector<practice::MissedEntry>> MissedList(const std::string& child);
     std::optional<std::vector<practice::MissedEntry>> MostMissed(const std::string& child, int count);
-    // An answer in a drill on `day`: a problem of the list mastered there (right), or any
-    // problem answered wrong there, which goes on the list as a miss.
-    bool RecordDrilled(const std::string& child, const practice::Problem& problem, bool right, int day);
+    // An answer in a drill after `session` on `day`: a problem of the list mastered there
+    // (right), or any problem answered wrong there, which goes on the list as a miss.
+    bool RecordDrilled(const std::string& child, std::int64_t session, const practice::Problem& problem, bool right,
+                       int day);
+
+    // Mistakes put right, each in one transaction. A session removed takes with it what it (and
+    // the drill after it) added to the child's list; not one a window is answering (Gone).
+    bool DeleteSession(std::int64_t id);
+    // A child renamed; to a name that has records already, the two are merged into one child,
+    // the lists worked out again from both children's answers in the order they were given.
+    bool RenameChild(const std::string& from, const std::string& to);
+    // Everything of a child, but a session a window is answering now.
+    bool DeleteChild(const std::string& child);
 
 private:
     explicit PracticeRecords(sqlite3* db);
@@ -131,7 +142,10 @@ private:
     void Rollback();
     bool Fail(int code);
     sqlite3_stmt* Prepare(const char* sql);
-    bool Update(const std::string& child, const practice::Problem& problem, bool right, int day);
+    // An answer that counts for the child's list: kept, and the list's entry brought up to date.
+    bool Update(const std::string& child, std::int64_t session, const practice::Problem& problem, bool right, int day);
+    bool Put(const std::string& child, const practice::MissedEntry& entry);
+    bool Replay(const std::string& child, const std::set<std::string>* problems);
     std::optional<std::vector<practice::MissedEntry>> Entries(const char* sql, const std::string& child, int limit);
     // A read's last step: true when all rows were read.
     bool Done(int step);

@@ -1,5 +1,7 @@
 #include "OutputBox.h"
 
+#include <QDateTime>
+
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -34,6 +36,7 @@ QString OutputBox::text() const {
 }
 
 void OutputBox::setText(const QString& text) {
+    m_madeMs = QDateTime::currentMSecsSinceEpoch();
     FitWrapping(text, true);
     setPlainText(text);
 }

@@ -10,7 +10,9 @@ public:
     explicit OutputBox(QWidget* parent);
 
     QString text() const;
+    // A new text in the box (new sheets); the time it came is kept as when the sheets were made.
     void setText(const QString& text);
+    std::int64_t madeMs() const { return m_madeMs; }
 
     // Further entries of the right-click menu, after the editing ones and those added before.
     void addMenuActions(const QList<QAction*>& actions) { m_menuActions += actions; }
@@ -28,5 +30,6 @@ private:
     void RecheckWrapping();
 
     QList<QAction*> m_menuActions;
+    std::int64_t m_madeMs = 0;
     bool m_recheckPending = false;
 };

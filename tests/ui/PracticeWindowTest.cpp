@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
@@ -20,6 +21,8 @@
 
 #include "WindowFixture.h"
 #include "generator/BuildSheets.h"
+#include "practice/Clock.h"
+#include "records/PracticeRecords.h"
 #include "sheets/PracticeSheets.h"
 #include "ui/FileDialog.h"
 #include "ui/ChineseTranslations.h"
@@ -345,7 +348,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(progress));
         auto* table = progress->findChild<QTableWidget*>(QStringLiteral("ProgressSessions"));
         QCOMPARE(table->rowCount(), 1);
-        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("第 1 份"));
+        // The sheet and when it was made (the box's sheets came at the start of this test).
+        QVERIFY(table->item(0, 1)->text().startsWith(QStringLiteral("第 1 份 · ")));
+        QVERIFY(table->item(0, 1)->text().endsWith(QStringLiteral(" 出题")));
         QCOMPARE(table->item(0, 2)->text(), QStringLiteral("80/100"));
         QCOMPARE(table->item(0, 3)->text(), QStringLiteral("4:10"));
         QCOMPARE(table->item(0, 4)->text(), QStringLiteral("19.2"));
@@ -431,6 +436,75 @@ private slots:
         pressF6();
         QVERIFY(checked);
         QCOMPARE(m_questions.size(), 3);  // keep, continue, hand in with blanks: no offer this time
+    }
+
+    // 练习记录 puts mistakes right, each after a question: a session removed (and what it put
+    // in the most-missed list), a name typed two ways merged, a child removed.
+    void mistakesInTheRecordsArePutRight() {
+        {
+            PracticeStore store;
+            PracticeRecords* records = store.records();
+            QVERIFY(records);
+            const std::vector<practice::Problem> sheet{{"45＋38=", 83}, {"52－17=", 35}};
+            auto handIn = [&](const std::string& child, const std::vector<std::string>& answers, std::int64_t when) {
+                const auto id = records->Begin(child, 1, "title", sheet, when, when - 3'600'000);
+                practice::Session session(sheet);
+                for (std::size_t i = 0; i < answers.size(); ++i) session.SetAnswer(i, answers[i], when);
+                session.HandIn(when + 60'000);
+                return records->Finish(id, session, when + 60'000, practice::LocalDay(when));
+            };
+            QVERIFY(handIn("小明", {"83", "35"}, m_clock.now));
+            QVERIFY(handIn("小明", {"0", "0"}, m_clock.now + 86'400'000));  // under the wrong name
+            QVERIFY(handIn("小明 ", {"83", "30"}, m_clock.now + 2 * 86'400'000));
+        }
+        auto* progress = new ProgressWindow(std::make_shared<PracticeStore>(), QStringLiteral("小明"), nullptr);
+        progress->show();
+        QVERIFY(QTest::qWaitForWindowExposed(progress));
+        auto* table = progress->findChild<QTableWidget*>(QStringLiteral("ProgressSessions"));
+        auto* mostMissed = progress->findChild<QListWidget*>(QStringLiteral("MostMissed"));
+        auto* child = progress->findChild<QComboBox*>(QStringLiteral("ProgressChild"));
+        QCOMPARE(table->rowCount(), 2);
+        QVERIFY2(table->item(0, 1)->text().contains(QStringLiteral("出题")), qPrintable(table->item(0, 1)->text()));
+        QCOMPARE(mostMissed->count(), 2);
+
+        // The latest first: the 0/2 session. 否 keeps it; 是 removes it and its misses.
+        table->selectRow(0);
+        QCOMPARE(table->item(0, 2)->text(), QStringLiteral("0/2"));
+        m_answers = {QMessageBox::No};
+        QTest::mouseClick(progress->findChild<QPushButton*>(QStringLiteral("DeleteSession")), Qt::LeftButton);
+        QCOMPARE(table->rowCount(), 2);
+        QVERIFY2(m_questions.back().contains(QStringLiteral("0/2")), qPrintable(m_questions.back()));
+        m_answers = {QMessageBox::Yes};
+        QTest::mouseClick(progress->findChild<QPushButton*>(QStringLiteral("DeleteSession")), Qt::LeftButton);
+        QCOMPARE(table->rowCount(), 1);
+        QCOMPARE(table->item(0, 2)->text(), QStringLiteral("2/2"));
+        QCOMPARE(mostMissed->count(), 0);
+
+        // "小明 " merged into "小明": its session and its miss come along.
+        child->setCurrentText(QStringLiteral("小明 "));
+        QTimer answerName;
+        connect(&answerName, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            dialog->setTextValue(QStringLiteral("小明"));
+            dialog->accept();
+        });
+        answerName.start(20);
+        m_answers = {QMessageBox::Yes};
+        QTest::mouseClick(progress->findChild<QPushButton*>(QStringLiteral("RenameChild")), Qt::LeftButton);
+        answerName.stop();
+        QVERIFY2(m_questions.back().contains(QStringLiteral("合到")), qPrintable(m_questions.back()));
+        QCOMPARE(child->currentText(), QStringLiteral("小明"));
+        QCOMPARE(child->findText(QStringLiteral("小明 ")), -1);
+        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(mostMissed->count(), 1);
+
+        m_answers = {QMessageBox::Yes};
+        QTest::mouseClick(progress->findChild<QPushButton*>(QStringLiteral("DeleteChild")), Qt::LeftButton);
+        QCOMPARE(child->findText(QStringLiteral("小明")), -1);
+        PracticeStore after;
+        QCOMPARE(after.records()->Children().value().size(), 0u);
+        delete progress;
     }
 
     void everyFailureNamesTheFileAndWhatToDo() {

@@ -131,7 +131,7 @@ void PracticeCommands::Start() {
                        m_window);
     if (dialog.exec() != QDialog::Accepted) return;
     const PracticeSheet& sheet = sheets[static_cast<std::size_t>(dialog.sheetIndex())];
-    Open(store, {dialog.child(), sheet.number, sheet.title, sheet.problems, 0, {}, 0});
+    Open(store, {dialog.child(), sheet.number, sheet.title, sheet.problems, 0, {}, 0, m_output->madeMs()});
 }
 
 void PracticeCommands::ShowProgress(const QString& child) {

@@ -238,7 +238,7 @@ bool PracticeWindow::Stored(std::int64_t nowMs) {
     if (!records) return false;
     if (!m_sessionId) {
         m_sessionId = records->Begin(m_setup.child.toStdString(), m_setup.sheet, m_setup.title.toStdString(),
-                                     m_setup.problems, nowMs);
+                                     m_setup.problems, nowMs, m_setup.madeMs);
         if (!m_store->Check(m_sessionId != 0, this)) {
             ShowNotSaving();
             return false;
@@ -322,7 +322,7 @@ void PracticeWindow::StartDrill(int rightInARow) {
     m_drillPanel->Start(std::move(drill), [this, carried](const practice::Problem& problem, bool right, bool mastered) {
         if (right && !(mastered && carried.count(problem.text))) return;
         if (PracticeRecords* records = m_store->records()) {
-            m_store->Check(records->RecordDrilled(m_setup.child.toStdString(), problem, right, m_clock.Today()), this);
+            m_store->Check(records->RecordDrilled(m_setup.child.toStdString(), m_sessionId, problem, right, m_clock.Today()), this);
             ShowNotSaving();
         }
     });

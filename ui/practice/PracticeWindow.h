@@ -30,6 +30,7 @@ struct PracticeSetup {
     std::int64_t storedId = 0;
     std::vector<std::string> answers;
     std::int64_t elapsedMs = 0;
+    std::int64_t madeMs = 0;  // when the sheet was made, where known
 };
 
 // One child's sheet on screen: answered field by field with the time running from the first

@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -68,11 +70,24 @@ ProgressWindow::ProgressWindow(std::shared_ptr<PracticeStore> store, const QStri
     // The dates are measured once a child's rows are in (ShowChild): measuring them on every
     // new cell took seconds for a child with a thousand sessions.
     m_sessions->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
+    m_sessions->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Interactive);
+    m_sessions->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_sessions->setSelectionMode(QAbstractItemView::SingleSelection);
     m_missed = new QListWidget(this);
     m_missed->setObjectName(QStringLiteral("MostMissed"));
     m_missed->setMaximumWidth(220);
     auto* exportButton = new QPushButton(QStringLiteral("导出 CSV…"), this);
     exportButton->setObjectName(QStringLiteral("ExportCsv"));
+    // Mistakes put right: a session under the wrong name or of the wrong sheet, a name typed
+    // two ways, a child who has left. Each asks first.
+    auto* deleteSession = new QPushButton(QStringLiteral("删除这次练习(&D)…"), this);
+    deleteSession->setObjectName(QStringLiteral("DeleteSession"));
+    deleteSession->setToolTip(QStringLiteral("删除表里选中的这次练习，它带进错题本的错题也一起去掉"));
+    auto* renameChild = new QPushButton(QStringLiteral("改名或合并(&R)…"), this);
+    renameChild->setObjectName(QStringLiteral("RenameChild"));
+    renameChild->setToolTip(QStringLiteral("改成另一个孩子已有的名字时，两人的记录合在一起"));
+    auto* deleteChild = new QPushButton(QStringLiteral("删除这个孩子的记录…"), this);
+    deleteChild->setObjectName(QStringLiteral("DeleteChild"));
     auto* notSaving = new QLabel(m_store->notSaving(), this);
     notSaving->setWordWrap(true);
     notSaving->setStyleSheet(QStringLiteral("color: #b3261e;"));
@@ -82,13 +97,18 @@ ProgressWindow::ProgressWindow(std::shared_ptr<PracticeStore> store, const QStri
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("孩子："), this));
     top->addWidget(m_child, 1);
+    top->addWidget(renameChild);
+    top->addWidget(deleteChild);
     top->addStretch(1);
     top->addWidget(exportButton);
     auto* missedColumn = new QVBoxLayout;
     missedColumn->addWidget(new QLabel(QStringLiteral("最常错的十道题"), this));
     missedColumn->addWidget(m_missed);
+    auto* sessionsColumn = new QVBoxLayout;
+    sessionsColumn->addWidget(m_sessions, 1);
+    sessionsColumn->addWidget(deleteSession, 0, Qt::AlignLeft);
     auto* lower = new QHBoxLayout;
-    lower->addWidget(m_sessions, 1);
+    lower->addLayout(sessionsColumn, 1);
     lower->addLayout(missedColumn);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -99,6 +119,9 @@ ProgressWindow::ProgressWindow(std::shared_ptr<PracticeStore> store, const QStri
 
     connect(m_child, &QComboBox::currentTextChanged, this, &ProgressWindow::ShowChild);
     connect(exportButton, &QPushButton::clicked, this, &ProgressWindow::AskAndExport);
+    connect(deleteSession, &QPushButton::clicked, this, &ProgressWindow::DeleteSelectedSession);
+    connect(renameChild, &QPushButton::clicked, this, &ProgressWindow::RenameChild);
+    connect(deleteChild, &QPushButton::clicked, this, &ProgressWindow::DeleteChild);
     ShowChild();
 }
 
@@ -116,14 +139,21 @@ void ProgressWindow::ShowChild() {
     // The latest first in the list; the chart reads left to right in time.
     for (int row = 0; row < static_cast<int>(sessions.size()); ++row) {
         const auto& s = sessions[sessions.size() - 1 - row];
-        const QStringList cells{Date(s.finishedMs), QStringLiteral("第 %1 份").arg(s.sheet),
+        // Two sheets of the same number from different runs are told apart by when they were made.
+        const QStringList cells{Date(s.finishedMs),
+                                QStringLiteral("第 %1 份 · %2 出题")
+                                    .arg(s.sheet)
+                                    .arg(QDateTime::fromMSecsSinceEpoch(s.madeMs).toString(QStringLiteral("MM-dd HH:mm"))),
                                 QStringLiteral("%1/%2").arg(s.right).arg(s.asked), Duration(s.elapsedMs),
                                 QString::number(s.RatePerMinute(), 'f', 1)};
         for (int column = 0; column < cells.size(); ++column) {
-            m_sessions->setItem(row, column, new QTableWidgetItem(cells[column]));
+            auto* item = new QTableWidgetItem(cells[column]);
+            item->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(s.id));
+            m_sessions->setItem(row, column, item);
         }
     }
     m_sessions->resizeColumnToContents(0);
+    m_sessions->resizeColumnToContents(1);
     m_sessions->setUpdatesEnabled(true);
     m_chart->SetSessions(sessions);
     m_missed->clear();
@@ -169,6 +199,81 @@ bool ProgressWindow::ExportCsv(const QString& path, QString& error) const {
         return false;
     }
     return true;
+}
+
+void ProgressWindow::DeleteSelectedSession() {
+    PracticeRecords* records = m_store->records();
+    const QList<QTableWidgetItem*> selected = m_sessions->selectedItems();
+    if (!records || selected.isEmpty()) {
+        MessageBox::Information(this, QStringLiteral("删除这次练习"), QStringLiteral("请先在表里点一下要删除的那次练习。"));
+        return;
+    }
+    const int row = selected.front()->row();
+    const auto id = selected.front()->data(Qt::UserRole).toLongLong();
+    const QString what = QStringLiteral("%1 %2（%3，%4）")
+                             .arg(m_sessions->item(row, 0)->text(), m_sessions->item(row, 1)->text(),
+                                  m_sessions->item(row, 2)->text(), m_child->currentText());
+    if (MessageBox::Question(this, QStringLiteral("删除这次练习"),
+                             QStringLiteral("删除 %1 这次练习吗？\r\n它的成绩和它带进错题本的错题都会去掉，删除后不能恢复。").arg(what),
+                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    if (!records->DeleteSession(id)) Said(QStringLiteral("删除这次练习"));
+    ShowChild();
+}
+
+void ProgressWindow::RenameChild() {
+    PracticeRecords* records = m_store->records();
+    const QString from = m_child->currentText();
+    if (!records || from.isEmpty()) return;
+    bool given = false;
+    const QString to = QInputDialog::getText(this, QStringLiteral("改名或合并"),
+                                             QStringLiteral("“%1”的新名字（写另一个孩子已有的名字，就把两人的记录合在一起）：").arg(from),
+                                             QLineEdit::Normal, from, &given)
+                           .trimmed();
+    if (!given || to.isEmpty() || to == from) return;
+    const bool merge = m_child->findText(to) >= 0;
+    const QString question = merge ? QStringLiteral("把“%1”的记录合到“%2”里吗？\r\n合并后只剩“%2”，两人的错题本合成一个，不能再分开。").arg(from, to)
+                                   : QStringLiteral("把“%1”改名为“%2”吗？").arg(from, to);
+    if (MessageBox::Question(this, QStringLiteral("改名或合并"), question, QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    if (!records->RenameChild(from.toStdString(), to.toStdString())) {
+        Said(QStringLiteral("改名或合并"));
+        return;
+    }
+    m_child->removeItem(m_child->findText(from));
+    if (m_child->findText(to) < 0) m_child->addItem(to);
+    m_child->setCurrentText(to);
+    ShowChild();
+}
+
+void ProgressWindow::DeleteChild() {
+    PracticeRecords* records = m_store->records();
+    const QString child = m_child->currentText();
+    if (!records || child.isEmpty()) return;
+    if (MessageBox::Question(this, QStringLiteral("删除这个孩子的记录"),
+                             QStringLiteral("删除“%1”的全部练习记录和错题本吗？删除后不能恢复。").arg(child),
+                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    if (!records->DeleteChild(child.toStdString())) {
+        Said(QStringLiteral("删除这个孩子的记录"));
+        return;
+    }
+    m_child->removeItem(m_child->currentIndex());
+    ShowChild();
+}
+
+// A change that could not be made: a session being answered in a window, or the file.
+void ProgressWindow::Said(const QString& title) {
+    PracticeRecords* records = m_store->records();
+    if (records && records->lastError().failure == PracticeRecords::Failure::Gone) {
+        MessageBox::Information(this, title, QStringLiteral("这次练习正在另一个窗口里做，交卷或关掉那个窗口后再删除。"));
+        return;
+    }
+    m_store->Check(false, this);
 }
 
 void ProgressWindow::AskAndExport() {

@@ -25,6 +25,10 @@ public:
 private:
     void ShowChild();
     void AskAndExport();
+    void DeleteSelectedSession();
+    void RenameChild();
+    void DeleteChild();
+    void Said(const QString& title);
 
     std::shared_ptr<PracticeStore> m_store;
     QComboBox* m_child;
