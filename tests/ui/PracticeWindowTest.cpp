@@ -10,6 +10,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -290,6 +293,44 @@ private slots:
             QVERIFY(field(window, i)->isReadOnly());
         }
         grab(window, "pellarin-practice-marked");
+
+        // 打印成绩: the marked sheet with the score and the time, on one page.
+        const QString marked = m_dir.filePath(QStringLiteral("marked.pdf"));
+        bool previewed = false;
+        QTimer printIt;
+        connect(&printIt, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            if (!dialog || previewed) return;
+            previewed = true;
+            QCOMPARE(dialog->findChild<QPrintPreviewWidget*>()->pageCount(), 1);
+            dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+            dialog->printer()->setOutputFileName(marked);
+            dialog->findChild<QPrintPreviewWidget*>()->print();
+            dialog->reject();
+        });
+        printIt.start(20);
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("PrintMarked")), Qt::LeftButton);
+        printIt.stop();
+        QVERIFY(previewed);
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+#ifndef Q_OS_WIN
+        QProcess reader;
+        reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), marked, QStringLiteral("-")});
+        QVERIFY(reader.waitForFinished(60000));
+        const QString page = QString::fromUtf8(reader.readAllStandardOutput()).simplified().remove(QLatin1Char(' '));
+        QVERIFY2(page.contains(QStringLiteral("得分：80/100")) && page.contains(QStringLiteral("用时：4分10秒")), qPrintable(page.left(300)));
+        QVERIFY2(page.contains(QStringLiteral("王小明")), qPrintable(page.left(300)));
+        QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("70"),
+                                                       QStringLiteral("-singlefile"), marked,
+                                                       QStringLiteral(PELLARIN_BUILD_DIR "/pellarin-practice-marked-page")});
+        // Each wrong answer with its cross and the result.
+        for (int i = 3; i < 100; i += 10) {
+            const QString wrong = QString::fromStdString(problems[i].text) + QString::number(problems[i].value + 1) +
+                                  QStringLiteral("✗") + QString::number(problems[i].value);
+            QVERIFY2(page.contains(wrong), qPrintable(wrong));
+        }
+#endif
 
         // The drill: exactly the missed problems come back, each after three known ones,
         // until each has been answered right twice in a row. The first one is answered

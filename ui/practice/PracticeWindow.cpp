@@ -19,6 +19,7 @@
 
 #include "AnswerGrid.h"
 #include "DrillPanel.h"
+#include "MarkedSheet.h"
 #include "PracticeStore.h"
 #include "ui/MessageBox.h"
 #include "ui/Settings.h"
@@ -118,9 +119,13 @@ void PracticeWindow::BuildLayout() {
     m_shortDrillButton->setObjectName(QStringLiteral("StartShortDrill"));
     m_shortDrillButton->setToolTip(QStringLiteral("时间不多时：每道错题答对一次就算练会（Alt+K）"));
     m_shortDrillButton->setEnabled(false);
+    m_printMarked = new QPushButton(QStringLiteral("打印成绩(&P)…"), this);
+    m_printMarked->setObjectName(QStringLiteral("PrintMarked"));
+    m_printMarked->setToolTip(QStringLiteral("批改好的试卷和得分、用时，印在一页上（Alt+P）"));
+    m_printMarked->setEnabled(false);
     m_progress = new QPushButton(QStringLiteral("练习记录(&J)"), this);
     m_progress->setObjectName(QStringLiteral("ShowProgress"));
-    for (QPushButton* button : {m_drillButton, m_shortDrillButton, m_progress}) {
+    for (QPushButton* button : {m_drillButton, m_shortDrillButton, m_printMarked, m_progress}) {
         button->setFocusPolicy(Qt::StrongFocus);
         button->setStyleSheet(QStringLiteral("QPushButton:focus { border: 2px solid #1a73e8; border-radius: 3px; padding: 4px 10px; }"));
         button->setMinimumWidth(button->sizeHint().width() + 16);  // the frame's padding, focused
@@ -136,6 +141,7 @@ void PracticeWindow::BuildLayout() {
     bottom->addStretch(1);
     bottom->addWidget(m_drillButton);
     bottom->addWidget(m_shortDrillButton);
+    bottom->addWidget(m_printMarked);
     bottom->addWidget(m_progress);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title, 0, Qt::AlignHCenter);
@@ -167,6 +173,10 @@ void PracticeWindow::Connect() {
     }
     connect(m_drillButton, &QPushButton::clicked, this, [this] { StartDrill(practice::Drill::kRightInARow); });
     connect(m_shortDrillButton, &QPushButton::clicked, this, [this] { StartDrill(1); });
+    connect(m_printMarked, &QPushButton::clicked, this, [this] {
+        marked_sheet::Preview(this, {m_setup.title, m_setup.child, m_setup.sheet, m_setup.problems, m_session.answers(),
+                                     m_session.result()});
+    });
     connect(m_progress, &QPushButton::clicked, this, [this] { emit progressRequested(m_setup.child); });
     connect(m_drillPanel, &DrillPanel::backRequested, this, [this] { m_pages->setCurrentIndex(0); });
 }
@@ -274,6 +284,7 @@ void PracticeWindow::HandIn() {
     m_ticker->stop();
     m_grid->ShowMarks(result);
     m_handIn->setEnabled(false);
+    m_printMarked->setEnabled(true);
     m_result->setText(QStringLiteral("得分：%1/%2　　用时：%3　　每分钟答对 %4 题")
                           .arg(result.right)
                           .arg(result.asked)

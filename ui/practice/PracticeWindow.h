@@ -95,5 +95,6 @@ private:
     QPushButton* m_drillButton;
     QPushButton* m_shortDrillButton;
     QPushButton* m_progress;
+    QPushButton* m_printMarked;
     QTimer* m_ticker;
 };
