@@ -34,7 +34,7 @@ WIN_BUILD ?= build-windows
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest ninja-build dpkg-dev tcl \
 	nsis zip wine wine64 xvfb xauth imagemagick xdotool
 
-.PHONY: all deps test-deps windows-deps build run test sanitize bench package windows test-windows clean
+.PHONY: all deps test-deps windows-deps build run test sanitize bench package windows windows-reproducible test-windows clean
 
 all: build
 
@@ -106,6 +106,13 @@ windows: windows-deps
 		-DPELLARIN_PICTURE_TOOL=$(abspath $(BUILD))/tools/pellarin-make-pictures
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 	cmake --build $(WIN_BUILD) --target installer
+
+# Two builds of the Windows program from the same sources give the same installer and zip,
+# byte for byte: a second build folder, built as the first, and their SHA256SUMS compared.
+windows-reproducible: windows
+	$(MAKE) windows WIN_BUILD=$(WIN_BUILD)-again
+	cmp $(WIN_BUILD)/SHA256SUMS $(WIN_BUILD)-again/SHA256SUMS
+	cat $(WIN_BUILD)/SHA256SUMS
 
 # Every test of the Windows build under Wine, on an X server of its own.
 test-windows: windows

@@ -14,6 +14,8 @@ InstallDir "$PROGRAMFILES64\${APP}"
 InstallDirRegKey HKLM "Software\${APP}" "InstallDir"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; No file times in the installer: the same files give the same bytes.
+SetDateSave off
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"

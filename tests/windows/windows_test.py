@@ -2,6 +2,7 @@
 
 usage: windows_test.py LINUX_TOOL WINDOWS_TOOL WINE_RUN SETUP_EXE VERSION BUILD_DIR"""
 import glob
+import hashlib
 import os
 import sqlite3
 import shutil
@@ -71,6 +72,12 @@ with tempfile.TemporaryDirectory() as folder:
 shutil.rmtree(PROGRAM_FILES, ignore_errors=True)
 setup_size = os.path.getsize(SETUP)
 print(f"installer: {os.path.basename(SETUP)}, {setup_size / 1e6:.1f} MB")
+# Its checksum beside it, as the release lists it.
+sums = os.path.join(os.path.dirname(SETUP), "SHA256SUMS")
+listed = dict(reversed(line.split()) for line in open(sums)) if os.path.exists(sums) else {}
+with open(SETUP, "rb") as f:
+    digest = hashlib.sha256(f.read()).hexdigest()
+check(listed.get(os.path.basename(SETUP)) == digest, f"SHA256SUMS lists the installer's checksum ({digest})")
 r = run(WINE, SETUP, "/S")
 run("wineserver", "-w", env=dict(os.environ, WINEPREFIX=PREFIX))
 installed = os.path.join(PROGRAM_FILES, "pellarin-sheets.exe")
