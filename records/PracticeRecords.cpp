@@ -478,17 +478,9 @@ bool PracticeRecords::Put(const std::string& child, const MissedEntry& entry) {
 // The child's list worked out again from the answers that count, in the order they were given:
 // for the given problems, or for all of the child's when `problems` is null.
 bool PracticeRecords::Replay(const std::string& child, const std::set<std::string>* problems) {
-    {
-        Statement s{Prepare(problems ? "DELETE FROM missed WHERE child=? AND problem=?" : "DELETE FROM missed WHERE child=?")};
-        if (!s) return false;
-        const std::set<std::string> all{std::string()};
-        for (const std::string& problem : problems ? *problems : all) {
-            sqlite3_reset(s);
-            Bind(s, 1, child);
-            if (problems) Bind(s, 2, problem);
-            const int step = sqlite3_step(s);
-            if (step != SQLITE_DONE) return Fail(step);
-        }
+    if (!problems && !Execute("DELETE FROM missed WHERE child=?", child)) return false;
+    for (const std::string& problem : problems ? *problems : std::set<std::string>{}) {
+        if (!Execute("DELETE FROM missed WHERE child=? AND problem=?", child, problem)) return false;
     }
     Statement s{Prepare("SELECT problem, value, right, day FROM outcomes WHERE child=? ORDER BY problem, id")};
     if (!s) return false;
@@ -512,22 +504,35 @@ bool PracticeRecords::Replay(const std::string& child, const std::set<std::strin
     return Done(step) && put();
 }
 
+template <typename... Values>
+bool PracticeRecords::Execute(const char* sql, const Values&... values) {
+    Statement s{Prepare(sql)};
+    if (!s) return false;
+    int i = 0;
+    (Bind(s, ++i, values), ...);
+    const int step = sqlite3_step(s);
+    return step == SQLITE_DONE || Fail(step);
+}
+
+bool PracticeRecords::ChildOf(const char* sql, std::int64_t id, std::string& child) {
+    Statement s{Prepare(sql)};
+    if (!s) return false;
+    Bind(s, 1, id);
+    const int step = sqlite3_step(s);
+    if (step == SQLITE_DONE) {
+        m_error = {Failure::Gone, "no such session here"};
+        return false;
+    }
+    if (step != SQLITE_ROW) return Fail(step);
+    child = Text(s, 0);
+    return true;
+}
+
 bool PracticeRecords::DeleteSession(std::int64_t id) {
     return Transaction([&] {
+        // Not one a window is answering: that window would go on writing into nothing.
         std::string child;
-        {
-            // Not one a window is answering: that window would go on writing into nothing.
-            Statement s{Prepare("SELECT child FROM sessions WHERE id=? AND state!=3")};
-            if (!s) return false;
-            Bind(s, 1, id);
-            const int step = sqlite3_step(s);
-            if (step == SQLITE_DONE) {
-                m_error = {Failure::Gone, "no such session, or one being answered"};
-                return false;
-            }
-            if (step != SQLITE_ROW) return Fail(step);
-            child = Text(s, 0);
-        }
+        if (!ChildOf("SELECT child FROM sessions WHERE id=? AND state!=3", id, child)) return false;
         std::set<std::string> touched;
         {
             Statement s{Prepare("SELECT DISTINCT problem FROM outcomes WHERE session=?")};
@@ -537,46 +542,26 @@ bool PracticeRecords::DeleteSession(std::int64_t id) {
             while ((step = sqlite3_step(s)) == SQLITE_ROW) touched.insert(Text(s, 0));
             if (!Done(step)) return false;
         }
-        for (const char* sql : {"DELETE FROM outcomes WHERE session=?", "DELETE FROM sessions WHERE id=?"}) {
-            Statement s{Prepare(sql)};
-            if (!s) return false;
-            Bind(s, 1, id);
-            const int step = sqlite3_step(s);
-            if (step != SQLITE_DONE) return Fail(step);
-        }
-        return touched.empty() || Replay(child, &touched);
+        return Execute("DELETE FROM outcomes WHERE session=?", id) && Execute("DELETE FROM sessions WHERE id=?", id) &&
+               (touched.empty() || Replay(child, &touched));
     });
 }
 
 bool PracticeRecords::RenameChild(const std::string& from, const std::string& to) {
     if (from == to) return true;
     return Transaction([&] {
-        for (const char* sql : {"UPDATE sessions SET child=? WHERE child=?", "UPDATE outcomes SET child=? WHERE child=?",
-                                "DELETE FROM missed WHERE child=? AND ? IS NOT NULL"}) {
-            Statement s{Prepare(sql)};
-            if (!s) return false;
-            Bind(s, 1, sql[0] == 'D' ? from : to);
-            Bind(s, 2, from);
-            const int step = sqlite3_step(s);
-            if (step != SQLITE_DONE) return Fail(step);
-        }
         // The two lists become one, as if one child had given all the answers in turn.
-        return Replay(to, nullptr);
+        return Execute("UPDATE sessions SET child=? WHERE child=?", to, from) &&
+               Execute("UPDATE outcomes SET child=? WHERE child=?", to, from) &&
+               Execute("DELETE FROM missed WHERE child=?", from) && Replay(to, nullptr);
     });
 }
 
 bool PracticeRecords::DeleteChild(const std::string& child) {
     return Transaction([&] {
         // A session a window is answering stays, with that window; everything else goes.
-        for (const char* sql : {"DELETE FROM sessions WHERE child=? AND state!=3", "DELETE FROM outcomes WHERE child=?",
-                                "DELETE FROM missed WHERE child=?"}) {
-            Statement s{Prepare(sql)};
-            if (!s) return false;
-            Bind(s, 1, child);
-            const int step = sqlite3_step(s);
-            if (step != SQLITE_DONE) return Fail(step);
-        }
-        return true;
+        return Execute("DELETE FROM sessions WHERE child=? AND state!=3", child) &&
+               Execute("DELETE FROM outcomes WHERE child=?", child) && Execute("DELETE FROM missed WHERE child=?", child);
     });
 }
 
@@ -584,18 +569,7 @@ bool PracticeRecords::Finish(std::int64_t id, const practice::Session& session, 
     const practice::Result& result = session.result();
     return Transaction([&] {
         std::string child;
-        {
-            Statement s{Prepare("SELECT child FROM sessions WHERE id=?")};
-            if (!s) return false;
-            Bind(s, 1, id);
-            const int step = sqlite3_step(s);
-            if (step == SQLITE_DONE) {
-                m_error = {Failure::Gone, "no such session"};
-                return false;
-            }
-            if (step != SQLITE_ROW) return Fail(step);
-            child = Text(s, 0);
-        }
+        if (!ChildOf("SELECT child FROM sessions WHERE id=?", id, child)) return false;
         // Only a session this program is answering: one handed in already is not counted twice.
         Statement s{Prepare("UPDATE sessions SET answers=?, elapsed_ms=?, state=1, finished_ms=?, right_count=?,"
                             " asked_count=?, claim=NULL WHERE id=? AND state=3 AND claim=?")};

@@ -146,6 +146,11 @@ private:
     bool Update(const std::string& child, std::int64_t session, const practice::Problem& problem, bool right, int day);
     bool Put(const std::string& child, const practice::MissedEntry& entry);
     bool Replay(const std::string& child, const std::set<std::string>* problems);
+    // One statement with its values bound in turn, that returns no rows.
+    template <typename... Values>
+    bool Execute(const char* sql, const Values&... values);
+    // The child of the session the one-row query `sql` finds by id; Gone when it finds none.
+    bool ChildOf(const char* sql, std::int64_t id, std::string& child);
     std::optional<std::vector<practice::MissedEntry>> Entries(const char* sql, const std::string& child, int limit);
     // A read's last step: true when all rows were read.
     bool Done(int step);
