@@ -197,7 +197,7 @@ public:
         m_painter.setFont(m_font);
     }
 
-    // The widest of some texts in the sheet's face, in columns.
+    // How many columns a text takes in the sheet's face.
     double ColumnsOf(const QString& text) const {
         return QFontMetricsF(m_font, &m_device).horizontalAdvance(text) / (kColumn * m_unit);
     }

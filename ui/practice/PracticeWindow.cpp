@@ -110,7 +110,7 @@ void PracticeWindow::BuildLayout() {
     resultFont.setPointSizeF(kSmallestPoint);
     resultFont.setBold(true);
     m_result->setFont(resultFont);
-    // Keys shown on the buttons (Alt+R, Alt+J), and a frame that shows where Tab has gone.
+    // Keys shown on the buttons (Alt+R, K, P, J), and a frame that shows where Tab has gone.
     m_drillButton = new QPushButton(QStringLiteral("错题重练(&R)"), this);
     m_drillButton->setObjectName(QStringLiteral("StartDrill"));
     m_drillButton->setEnabled(false);
