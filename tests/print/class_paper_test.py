@@ -105,10 +105,16 @@ with tempfile.TemporaryDirectory() as folder:
     label = next(w for w in words if w[3].startswith("姓名"))
     four = [w for w in words if "王小明明" in unicodedata.normalize("NFKC", w[3])]
     check(four and abs(four[0][4] - label[4]) < 0.5, f"a four-character name keeps the sheet's size ({four}, {label})")
+    # Readable: nothing below 9 points, measured against the 15-point "姓名:" (a word's box
+    # height is its size times its face's own proportion, so only words in the sheet's face
+    # are measured: the Hebrew name comes from a fallback face; the footer's 10.5 points are above).
     page_width = 595.3
+    smallest = label[4] * 9 / 15 * 0.95
     for page in range(1, 6):
         for y, x0, x1, t, h in boxes(pdf, page, heights=True):
-            check(x0 >= 0 and x1 <= page_width and h >= 8.5, f"page {page}: {t[:20]!r} within the page, readable ({x0}–{x1}, {h})")
+            fallback = any("\u0590" <= c <= "\u05ff" for c in t)
+            check(x0 >= 0 and x1 <= page_width and (fallback or h >= smallest),
+                  f"page {page}: {t[:20]!r} within the page, readable ({x0}–{x1}, {h} against {smallest:.2f})")
     footer2 = heading_name(pdf, 2)[2].replace(" ", "")
     check(footer2.startswith("第2份·") and footer2.endswith("/共5份") and "\u05d3\u05d5\u05d3" in footer2,
           f"a Hebrew name's footer in order ({footer2!r})")
@@ -128,7 +134,8 @@ with tempfile.TemporaryDirectory() as folder:
     key = boxes(pdf, 6, heights=True)
     headings = {round(w[0]) for w in key if w[3] == "第"}
     results = [w for w in key if re.fullmatch(r"\d+", w[3]) and w[0] < 780 and round(w[0]) not in headings]
-    check(len(results) == 400 and min(w[4] for w in results) >= 11,
+    # 12 points: a sans face's digits stand at least 0.8 of their size (10 points would not).
+    check(len(results) == 400 and min(w[4] for w in results) >= 12 * 0.8,
           f"400 results of at least 12 points on a key page ({len(results)}, {min(w[4] for w in results)})")
 
     # Fewer names than sheets: the rest are blank.
