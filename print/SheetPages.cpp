@@ -45,7 +45,12 @@ bool Drawable(const QString& text, const QFont& font) {
         auto found = known.constFind(c);
         if (found == known.cend()) {
             if (faces.empty()) {
-                for (const QString& family : QFontDatabase::families()) faces.push_back(QRawFont::fromFont(QFont(family)));
+                for (const QString& family : QFontDatabase::families()) {
+                    // A symbol face (Marlett, Wingdings) answers for every character with its
+                    // pictures: it writes no name.
+                    if (QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol)) continue;
+                    faces.push_back(QRawFont::fromFont(QFont(family)));
+                }
             }
             found = known.insert(c, std::any_of(faces.begin(), faces.end(),
                                                 [c](const QRawFont& face) { return face.supportsCharacter(c); }));
