@@ -97,6 +97,9 @@ windows-deps:
 # build-deps.sh prints the prefix alone, so a failure there stops the build there. Every
 # time stamp the build writes is the last commit's, so that the same sources give the same bytes.
 windows: export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || echo 1765195200)
+# Qt's resource compiler stamps each picture with a date; one fixed date, so that a build kept
+# from an earlier commit and a fresh one give the same program.
+windows: export QT_RCC_SOURCE_DATE_OVERRIDE = 1765195200
 windows: windows-deps
 	$(MAKE) build
 	prefix=$$(packaging/windows/build-deps.sh) && \
