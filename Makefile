@@ -94,21 +94,22 @@ windows-deps:
 
 # $(WIN_BUILD)/Pellarin-<version>-win64-setup.exe and -win64.zip. The pictures are drawn by the
 # Linux build's tool. The first run on a machine builds Qt for Windows (about 35 minutes).
-# build-deps.sh prints the prefix alone, so a failure there stops the build there. Every
-# time stamp the build writes is the last commit's, so that the same sources give the same bytes.
-windows: export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || echo 1765195200)
-# Qt's resource compiler stamps each picture with a date; one fixed date, so that a build kept
-# from an earlier commit and a fresh one give the same program.
+# build-deps.sh prints the prefix alone, so a failure there stops the build there. The same
+# sources give the same bytes, built afresh or on top of an earlier build: the programs carry
+# no dates (the pictures' resource date is one fixed date, and Qt's resource compiler would
+# take SOURCE_DATE_EPOCH over it, so that is kept from the build), and the zip's files are
+# dated by the last commit.
+WIN_ZIP_DATE := $(shell git log -1 --format=%ct 2>/dev/null || echo 1765195200)
 windows: export QT_RCC_SOURCE_DATE_OVERRIDE = 1765195200
 windows: windows-deps
 	$(MAKE) build
 	prefix=$$(packaging/windows/build-deps.sh) && \
-	cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	env -u SOURCE_DATE_EPOCH cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DCMAKE_TOOLCHAIN_FILE=packaging/windows/mingw-w64-x86_64.cmake \
 		-DPELLARIN_WINDOWS_PREFIX=$$prefix -DCMAKE_PREFIX_PATH=$$prefix -DPELLARIN_BENCHMARKS=OFF \
 		-DPELLARIN_PICTURE_TOOL=$(abspath $(BUILD))/tools/pellarin-make-pictures
-	cmake --build $(WIN_BUILD) -j $(JOBS)
-	cmake --build $(WIN_BUILD) --target installer
+	env -u SOURCE_DATE_EPOCH cmake --build $(WIN_BUILD) -j $(JOBS)
+	env -u SOURCE_DATE_EPOCH PELLARIN_ZIP_DATE=$(WIN_ZIP_DATE) cmake --build $(WIN_BUILD) --target installer
 
 # Two builds of the Windows program from the same sources give the same installer and zip,
 # byte for byte: a second build folder, built as the first, and their SHA256SUMS compared.
