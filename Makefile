@@ -95,11 +95,12 @@ windows-deps:
 # $(WIN_BUILD)/Pellarin-<version>-win64-setup.exe and -win64.zip. The pictures are drawn by the
 # Linux build's tool. The first run on a machine builds Qt for Windows (about 35 minutes).
 # build-deps.sh prints the prefix alone, so a failure there stops the build there. The same
-# sources give the same bytes, built afresh or on top of an earlier build: the programs carry
-# no dates (the pictures' resource date is one fixed date, and Qt's resource compiler would
-# take SOURCE_DATE_EPOCH over it, so that is kept from the build), and the zip's files are
-# dated by the last commit.
-WIN_ZIP_DATE := $(shell git log -1 --format=%ct 2>/dev/null || echo 1765195200)
+# sources give the same bytes, built afresh or on top of an earlier build. The build itself
+# runs without SOURCE_DATE_EPOCH: Qt's resource compiler would stamp the pictures with it over
+# its own override, and a picture compiled at an earlier commit would keep that commit's date.
+# The packaging step has it, the last commit's time: strip writes it into the PE headers it
+# rewrites, and the zip dates its files by it.
+WIN_DATE := $(shell git log -1 --format=%ct 2>/dev/null || echo 1765195200)
 windows: export QT_RCC_SOURCE_DATE_OVERRIDE = 1765195200
 windows: windows-deps
 	$(MAKE) build
@@ -109,7 +110,7 @@ windows: windows-deps
 		-DPELLARIN_WINDOWS_PREFIX=$$prefix -DCMAKE_PREFIX_PATH=$$prefix -DPELLARIN_BENCHMARKS=OFF \
 		-DPELLARIN_PICTURE_TOOL=$(abspath $(BUILD))/tools/pellarin-make-pictures
 	env -u SOURCE_DATE_EPOCH cmake --build $(WIN_BUILD) -j $(JOBS)
-	env -u SOURCE_DATE_EPOCH PELLARIN_ZIP_DATE=$(WIN_ZIP_DATE) cmake --build $(WIN_BUILD) --target installer
+	SOURCE_DATE_EPOCH=$(WIN_DATE) cmake --build $(WIN_BUILD) --target installer
 
 # Two builds of the Windows program from the same sources give the same installer and zip,
 # byte for byte: a second build folder, built as the first, and their SHA256SUMS compared.
