@@ -21,6 +21,7 @@ FORBIDDEN = {
     "fonts": ["export/", "sheets/", "practice/", "records/", "print/", "ui/", "app/", "tools/"],
     "sheets": ["export/", "fonts/", "records/", "print/", "ui/", "app/", "tools/"],
     "print": ["practice/", "records/", "ui/", "app/", "tools/"],
+    "marking": ["export/", "fonts/", "records/", "ui/", "app/", "tools/"],
     "ui": ["app/", "tools/"],
 }
 # Plain C++: no Qt at all.
