@@ -296,22 +296,13 @@ private slots:
 
         // 打印成绩: the marked sheet with the score and the time, on one page.
         const QString marked = m_dir.filePath(QStringLiteral("marked.pdf"));
-        bool previewed = false;
-        QTimer printIt;
-        connect(&printIt, &QTimer::timeout, this, [&] {
-            auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
-            if (!dialog || previewed) return;
-            previewed = true;
-            QCOMPARE(dialog->findChild<QPrintPreviewWidget*>()->pageCount(), 1);
-            dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
-            dialog->printer()->setOutputFileName(marked);
-            dialog->findChild<QPrintPreviewWidget*>()->print();
-            dialog->reject();
-        });
-        printIt.start(20);
-        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("PrintMarked")), Qt::LeftButton);
-        printIt.stop();
-        QVERIFY(previewed);
+        withPreview([&] { QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("PrintMarked")), Qt::LeftButton); },
+                    [&](QPrintPreviewDialog* dialog) {
+                        QCOMPARE(dialog->findChild<QPrintPreviewWidget*>()->pageCount(), 1);
+                        dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+                        dialog->printer()->setOutputFileName(marked);
+                        dialog->findChild<QPrintPreviewWidget*>()->print();
+                    });
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
 #ifndef Q_OS_WIN

@@ -52,21 +52,6 @@ class PrintCommandsTest : public QObject, public WindowFixture {
         return at < 0 ? -1 : info.mid(at + 6).section(QLatin1Char('\n'), 0, 0).trimmed().toInt();
     }
 
-    // Runs `act` on the preview once it is open, then closes it; `open` opens it.
-    void withPreview(const std::function<void()>& open, const std::function<void(QPrintPreviewDialog*)>& act) {
-        bool seen = false;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
-            auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
-            if (!dialog || seen) return;
-            seen = true;
-            act(dialog);
-            dialog->reject();
-        });
-        poll.start(20);
-        open();
-        QVERIFY(seen);
-    }
     static int previewPages(QPrintPreviewDialog* dialog) {
         return dialog->findChild<QPrintPreviewWidget*>()->pageCount();
     }

@@ -10,8 +10,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPrintPreviewDialog>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -59,6 +61,22 @@ private:
 
 class WindowFixture {
 public:
+    // Runs `act` on a print preview once it is open, then closes it; `open` opens it.
+    static void withPreview(const std::function<void()>& open, const std::function<void(QPrintPreviewDialog*)>& act) {
+        bool seen = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            if (!dialog || seen) return;
+            seen = true;
+            act(dialog);
+            dialog->reject();
+        });
+        poll.start(20);
+        open();
+        QVERIFY(seen);
+    }
+
     std::unique_ptr<Form1> form;
     std::vector<MessageBox::Shown> boxes;
     std::shared_ptr<WriterLog> writer;
