@@ -7,12 +7,14 @@ SAN_BUILD  ?= build-sanitize
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-# What building and running the program needs. It draws its Chinese in a CJK font: AR PL UMing
+# What building and running the program needs. Marking prints QR codes with qr-code-generator,
+# reads them back with zbar (without its recommends, which are ImageMagick's whole toolchain)
+# and takes the page images out of scanned PDFs with qpdf. It draws its Chinese in a CJK font: AR PL UMing
 # here (Noto CJK serves as well); Qt's own Chinese texts come with qt6-translations-l10n.
 PACKAGES := cmake make g++ pkg-config dpkg-dev file \
 	qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n \
 	libgtest-dev libgmock-dev libbenchmark-dev \
-	libzip-dev libsqlite3-dev \
+	libzip-dev libsqlite3-dev libqrcodegencpp-dev libqpdf-dev \
 	fonts-arphic-uming xdg-utils
 # What the tests need besides: the other common CJK family, so that every font test runs on
 # both; the real readers of documents and PDFs; the checkers of the package; an X server and
@@ -50,12 +52,14 @@ define install_missing
 	fi
 endef
 
+PACKAGES_NO_RECOMMENDS := libzbar-dev
+
 deps:
-	$(call install_missing,$(PACKAGES),)
+	$(call install_missing,$(PACKAGES),$(PACKAGES_NO_RECOMMENDS))
 
 # One pass over both lists, so that a fresh machine updates the package lists only once.
 test-deps:
-	$(call install_missing,$(PACKAGES) $(TEST_PACKAGES),$(TEST_PACKAGES_NO_RECOMMENDS))
+	$(call install_missing,$(PACKAGES) $(TEST_PACKAGES),$(PACKAGES_NO_RECOMMENDS) $(TEST_PACKAGES_NO_RECOMMENDS))
 
 $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
@@ -90,7 +94,7 @@ bench: build
 	python3 bench/peak_memory.py ./$(BUILD)/tools/pellarin-sheets 20000
 
 windows-deps:
-	$(call install_missing,$(PACKAGES) $(TEST_PACKAGES) $(WINDOWS_PACKAGES),$(TEST_PACKAGES_NO_RECOMMENDS))
+	$(call install_missing,$(PACKAGES) $(TEST_PACKAGES) $(WINDOWS_PACKAGES),$(PACKAGES_NO_RECOMMENDS) $(TEST_PACKAGES_NO_RECOMMENDS))
 
 # $(WIN_BUILD)/Pellarin-<version>-win64-setup.exe and -win64.zip. The pictures are drawn by the
 # Linux build's tool. The first run on a machine builds Qt for Windows (about 35 minutes).

@@ -3,13 +3,19 @@
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPainterPath>
 #include <QFontDatabase>
 #include <QHash>
 #include <QRawFont>
 #include <algorithm>
 #include <optional>
 
+#include <qrcodegen/QrCode.hpp>
+
 #include "fonts/Fonts.h"
+#include "marking/PaperLayout.h"
+#include "marking/ProblemValue.h"
+#include "marking/SheetCode.h"
 #include "sheets/SheetText.h"
 
 namespace sheet_pages {
@@ -60,6 +66,13 @@ bool Drawable(const QString& text, const QFont& font) {
     return true;
 }
 
+// A name or class as the QR code carries it: its first 24 characters, UTF-8.
+std::string Clipped(const QString& text) {
+    qsizetype keep = std::min<qsizetype>(text.size(), 24);
+    if (keep < text.size() && text[keep].isLowSurrogate()) --keep;
+    return text.left(keep).toStdString();
+}
+
 // A piece of text as it will be drawn: the face and the characters.
 struct Fitted {
     QFont font;
@@ -80,6 +93,23 @@ public:
         m_pageHeight = page.height();
         m_linesPerPage = static_cast<int>((m_pageHeight - kTop - kBottom) / kLineHeight);
     }
+
+    // Lines and columns begin at the page's margins, or on a page ready for marking at the
+    // places its layout gives (in millimetres): the first line's baseline and its left edge.
+    void SetOrigin(double leftMm, double firstBaselineMm) {
+        m_left = Points(leftMm);
+        m_top = Points(firstBaselineMm) - m_ascent / m_unit;
+    }
+    void ResetOrigin() {
+        m_left = kLeft;
+        m_top = kTop;
+    }
+    static double Points(double mm) { return mm * 72 / 25.4; }
+    QPointF Mm(double x, double y) const { return {Points(x) * m_unit, Points(y) * m_unit}; }
+    QRectF Mm(const marking::paper::Rect& r) const {
+        return {Mm(r.x, r.y), QSizeF(Points(r.width) * m_unit, Points(r.height) * m_unit)};
+    }
+    QPainter& painter() { return m_painter; }
 
     int pages() const { return m_pages; }
 
@@ -208,10 +238,11 @@ public:
     }
 
     int linesPerPage() const { return m_linesPerPage; }
+    double unit() const { return m_unit; }
     double pageWidth() const { return m_pageWidth; }
     double pageHeight() const { return m_pageHeight; }
-    double ColumnX(double column) const { return (kLeft + column * kColumn) * m_unit; }
-    double LineY(int line) const { return (kTop + line * kLineHeight) * m_unit + m_ascent; }
+    double ColumnX(double column) const { return (m_left + column * kColumn) * m_unit; }
+    double LineY(int line) const { return (m_top + line * kLineHeight) * m_unit + m_ascent; }
     int columnsPerLine() const { return static_cast<int>((m_pageWidth - 2 * kLeft) / kColumn); }
 
 private:
@@ -222,6 +253,7 @@ private:
     double m_ascent = 0, m_pageWidth = 0, m_pageHeight = 0;
     int m_linesPerPage = 0;
     int m_pages = 0;
+    double m_left = kLeft, m_top = kTop;  // in points
 };
 
 QString WithAnswer(const QString& problem) {
@@ -365,21 +397,97 @@ public:
                 continue;
             }
             pages.BeginPage();
-            pages.DrawLine(0, 0, section.titleLine);
-            pages.DrawLine(1, 0, section.headingLine);
-            // The child's name and the class on the blanks the heading leaves for them.
-            const auto name = Blank(section.headingLine, QStringLiteral("姓名:"), QStringLiteral("得分:"));
-            if (name && !Name(section.sheet).isEmpty() && pages.DrawInBlank(1, name->first, name->second, Name(section.sheet))) {
-                NoteCut();
+            if (m_options.marks && section.sheet > 0) {
+                MarkingSheet(pages, section);
+            } else {
+                Heading(pages, section);
+                PaintGrid(pages, section, false);
             }
-            const auto room = Blank(section.headingLine, QStringLiteral("班级:"), QStringLiteral("姓名:"));
-            if (room && !m_className.isEmpty() && section.sheet > 0 &&
-                pages.DrawInBlank(1, room->first, room->second, m_className)) {
-                NoteCut();
-            }
-            PaintGrid(pages, section, false);
             pages.Footer(footer);
         }
+    }
+
+    // The title and heading lines, with the child's name and the class on the blanks the
+    // heading leaves for them.
+    void Heading(PagePainter& pages, const sheet_text::Section& section) const {
+        pages.DrawLine(0, 0, section.titleLine);
+        pages.DrawLine(1, 0, section.headingLine);
+        const auto name = Blank(section.headingLine, QStringLiteral("姓名:"), QStringLiteral("得分:"));
+        if (name && !Name(section.sheet).isEmpty() && pages.DrawInBlank(1, name->first, name->second, Name(section.sheet))) {
+            NoteCut();
+        }
+        const auto room = Blank(section.headingLine, QStringLiteral("班级:"), QStringLiteral("姓名:"));
+        if (room && !m_className.isEmpty() && section.sheet > 0 &&
+            pages.DrawInBlank(1, room->first, room->second, m_className)) {
+            NoteCut();
+        }
+    }
+
+    // A sheet ready for marking: everything at the places the reader of scans looks for it.
+    void MarkingSheet(PagePainter& pages, const sheet_text::Section& section) const {
+        namespace paper = marking::paper;
+        QPainter& painter = pages.painter();
+        for (const paper::Point centre : paper::kSquareCentres) {
+            painter.fillRect(pages.Mm({centre.x - paper::kSquare / 2, centre.y - paper::kSquare / 2, paper::kSquare,
+                                       paper::kSquare}),
+                             Qt::black);
+        }
+        pages.SetOrigin(paper::kLeft, paper::kTitleBaseline);
+        Heading(pages, section);
+        pages.ResetOrigin();
+
+        // The code carries the name and class as far as a code of readable size can.
+        marking::CodedSheet coded{section.sheet, Clipped(Name(section.sheet)), Clipped(m_className), {}};
+        const QFont face = pages.font(kFontSize);
+        const QPen frame(QColor(150, 150, 150), PagePainter::Points(0.35) * pages.unit());
+        int index = 0;
+        for (const QStringList& row : section.rows) {
+            for (const QString& problem : row) {
+                coded.problems.push_back(problem.toStdString());
+                const paper::ProblemPlace place = paper::ProblemAt(index);
+                // An edited problem wider than its room is drawn smaller, never over its box.
+                const Fitted fitted = pages.Fit(problem, face, PagePainter::Points(place.room) * pages.unit(), true);
+                painter.setFont(fitted.font);
+                painter.drawText(pages.Mm(place.x, place.baseline), fitted.text);
+                if (marking::WritableResult(coded.problems.back())) {
+                    painter.save();
+                    painter.setPen(frame);
+                    painter.setBrush(Qt::NoBrush);
+                    painter.drawRect(pages.Mm(paper::AnswerBox(index)));
+                    painter.restore();
+                }
+                ++index;
+            }
+        }
+        painter.setFont(face);
+
+        // The QR code: the whole sheet, in modules of at least half a millimetre where the
+        // sheet's bytes allow it, so that a 200 dpi scan reads it.
+        const std::vector<std::uint8_t> bytes = marking::EncodeSheet(coded);
+        std::optional<qrcodegen::QrCode> code;
+        try {
+            code = qrcodegen::QrCode::encodeBinary(bytes, qrcodegen::QrCode::Ecc::MEDIUM);
+            if (paper::kCodeArea.width / (code->getSize() + 8) < 0.5) {
+                code = qrcodegen::QrCode::encodeBinary(bytes, qrcodegen::QrCode::Ecc::LOW);
+            }
+        } catch (const qrcodegen::data_too_long&) {
+            // A sheet edited into pages of text: it is printed, but cannot be marked by scan.
+            Say(QStringLiteral("第 %1 份改动太多，二维码装不下，这份试卷不能扫描批改。").arg(section.sheet));
+            return;
+        }
+        const double module = paper::kCodeArea.width / (code->getSize() + 8);
+        QPainterPath dark;
+        for (int y = 0; y < code->getSize(); ++y) {
+            for (int x = 0; x < code->getSize(); ++x) {
+                if (!code->getModule(x, y)) continue;
+                dark.addRect(pages.Mm({paper::kCodeArea.x + (x + 4) * module, paper::kCodeArea.y + (y + 4) * module,
+                                       module, module}));
+            }
+        }
+        dark.setFillRule(Qt::WindingFill);
+        painter.fillPath(dark.simplified(), Qt::black);
+        pages.DrawPoints(PagePainter::Points(paper::kShortCodeAt.x), PagePainter::Points(paper::kShortCodeAt.y), 11,
+                         QStringLiteral("批改码 ") + QString::fromStdString(marking::ShortCode(bytes)));
     }
 
     // One page per sheet, every problem followed by its value; for `only` sheets not in form

@@ -28,6 +28,10 @@ struct Options {
     Answers answers = Answers::None;
     QStringList names;  // name i goes on sheet i + 1, its footer and its key; later sheets stay blank
     QString className;  // on every sheet's "班级:" blank
+    // Ready for marking: corner squares to straighten a scan by, a QR code with the whole sheet
+    // and a short code for a person, and a box after each "=" for the child's answer. Off,
+    // the sheets are printed plain, as the box's text. Keys never have boxes.
+    bool marks = true;
     // Set, it gets what the user should be told of the names once the pages are drawn: a name
     // cut to fit, a name no face on this machine can write (left off the paper).
     QStringList* said = nullptr;

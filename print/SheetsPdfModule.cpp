@@ -38,6 +38,7 @@ extern "C" PELLARIN_EXPORTED int pellarin_write_sheets_pdf(const PellarinPdfRequ
 
     const QString text = QString::fromUtf16(request->text, static_cast<qsizetype>(request->length));
     sheet_pages::Options options;
+    options.marks = request->plain == 0;
     options.answers = request->answers == 2   ? sheet_pages::Answers::Compact
                       : request->answers == 1 ? sheet_pages::Answers::Full
                                               : sheet_pages::Answers::None;

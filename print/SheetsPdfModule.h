@@ -28,6 +28,7 @@ struct PellarinPdfRequest {
     char* note;
     std::size_t noteSize;
     void* cleanUp;
+    int plain;  // 1: the sheets as the box's text, without what a scan is marked by
 };
 using PellarinWriteSheetsPdf = int (*)(const PellarinPdfRequest* request);
 }

@@ -24,10 +24,12 @@
 
 namespace {
 
-// The first two lines of the help are the usage, which a wrong argument is answered with.
+// The help's first three lines are the usage, which a wrong argument is answered with.
 std::string_view Usage() {
     const std::string_view help = kHelpText;
-    return help.substr(0, help.find('\n', help.find('\n') + 1) + 1);
+    std::size_t end = 0;
+    for (int line = 0; line < 3; ++line) end = help.find('\n', end) + 1;
+    return help.substr(0, end);
 }
 
 int Usage(const std::string& problem) {
@@ -69,6 +71,7 @@ struct PaperOptions {
     std::optional<std::string> names;
     std::string namesFile;
     std::optional<std::string> className;
+    bool plain = false;  // without the corner squares, the QR code and the answer boxes
 };
 
 int WritePdf(const std::string& path, const std::u16string& text, const PaperOptions& paper) {
@@ -84,7 +87,7 @@ int WritePdf(const std::string& path, const std::u16string& text, const PaperOpt
     const PellarinPdfRequest request{path.c_str(), text.data(), text.size(), paper.answers,
                                      paper.names ? paper.names->data() : nullptr, paper.names ? paper.names->size() : 0,
                                      paper.className ? paper.className->c_str() : nullptr, reason, sizeof reason, note,
-                                     sizeof note, pellarin::ThisProgramsCleanUpList()};
+                                     sizeof note, pellarin::ThisProgramsCleanUpList(), paper.plain ? 1 : 0};
     // The module says which file its reason is about: the list it could not read, or the PDF.
     const int written = write(&request);
     if (written == kPdfListRefused) {
@@ -136,6 +139,10 @@ std::variant<Options, int> ParseOptions(const std::vector<std::string>& args) {
             options.answersGiven = true;
             continue;
         }
+        if (option == "--plain") {
+            options.paper.plain = true;
+            continue;
+        }
         if (option.starts_with("--answers=")) {
             return Usage("--answers= 只能是 compact（简明答案）或 full（每份一页），“" + std::string(option) + "”不是");
         }
@@ -173,6 +180,7 @@ std::variant<Options, int> ParseOptions(const std::vector<std::string>& args) {
     }
     if (options.docx && options.pdf) return Usage("--docx 和 --pdf 一次只能用一个");
     if (options.answersGiven && !options.pdf) return Usage("--answers 只和 --pdf 一起用");
+    if (options.paper.plain && !options.pdf) return Usage("--plain 只和 --pdf 一起用");
     if ((options.namesFile || options.paper.className) && !options.pdf) {
         return Usage("--names 和 --class 只和 --pdf 一起用");
     }

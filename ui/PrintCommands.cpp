@@ -58,6 +58,7 @@ sheet_pages::Options PrintCommands::Paper(bool answers) const {
     paper.answers = answers ? m_keyForm : sheet_pages::Answers::None;
     paper.names = m_names;
     paper.className = m_className;
+    paper.marks = m_marks;
     return paper;
 }
 
@@ -127,6 +128,13 @@ void PrintCommands::Preview(bool answers) {
     savePdf->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     savePdf->setToolTip(QStringLiteral("把预览中的页面保存为 PDF 文件（Ctrl+S）"));
     connect(savePdf, &QAction::triggered, this, [this, &withAnswers, &dialog] { SaveAsPdf(withAnswers, &dialog); });
+    auto* marks = new QAction(QStringLiteral("扫描批改"), &dialog);
+    marks->setObjectName(QStringLiteral("Marks"));
+    marks->setCheckable(true);
+    marks->setChecked(m_marks);
+    marks->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    marks->setToolTip(QStringLiteral("印上四角的方块、二维码和答题框，交上来的试卷扫描后可以自动批改；"
+                                     "不勾选则和输出框里的一样（Ctrl+M）"));
     auto* classList = new QAction(QStringLiteral("班级名单…"), &dialog);
     classList->setObjectName(QStringLiteral("ClassList"));
     classList->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
@@ -139,8 +147,8 @@ void PrintCommands::Preview(bool answers) {
     keyForm->setCurrentIndex(m_keyForm == sheet_pages::Answers::Full ? 1 : 0);
     keyForm->setToolTip(QStringLiteral("简明答案只有得数，每页四份；每份一页的答案带着题目"));
     keyForm->setAccessibleName(QStringLiteral("答案的样式"));
-    for (QAction* action : {answerKey, savePdf, classList}) action->setShortcutContext(Qt::WindowShortcut);
-    dialog.addActions({answerKey, savePdf, classList});
+    for (QAction* action : {answerKey, marks, savePdf, classList}) action->setShortcutContext(Qt::WindowShortcut);
+    dialog.addActions({answerKey, marks, savePdf, classList});
     if (auto* toolbar = dialog.findChild<QToolBar*>()) {
         // The dialog's own 打印 sits at the toolbar's far end, the first thing a narrow screen
         // hides: it goes first of all, with its key.
@@ -158,10 +166,10 @@ void PrintCommands::Preview(bool answers) {
         QAction* first = toolbar->actions().value(1);
         toolbar->insertActions(first, {answerKey});
         toolbar->insertWidget(first, keyForm);
-        toolbar->insertActions(first, {classList, savePdf});
+        toolbar->insertActions(first, {marks, classList, savePdf});
         toolbar->insertSeparator(first);
         // Reached with Tab as well as with their keys.
-        for (QAction* action : {answerKey, classList, savePdf}) {
+        for (QAction* action : {answerKey, marks, classList, savePdf}) {
             if (QWidget* button = toolbar->widgetForAction(action)) button->setFocusPolicy(Qt::TabFocus);
         }
     }
@@ -172,6 +180,10 @@ void PrintCommands::Preview(bool answers) {
     });
     connect(classList, &QAction::triggered, &dialog, [this, &dialog, preview] {
         if (ChooseClassList(&dialog) && preview) preview->updatePreview();
+    });
+    connect(marks, &QAction::toggled, &dialog, [this, preview](bool on) {
+        m_marks = on;
+        if (preview) preview->updatePreview();
     });
     connect(answerKey, &QAction::toggled, &dialog, [&withAnswers, preview](bool on) {
         withAnswers = on;

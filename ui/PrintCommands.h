@@ -45,5 +45,6 @@ private:
     // key (the compact one unless a page per sheet is asked for), the names and the class.
     sheet_pages::Answers m_keyForm = sheet_pages::Answers::Compact;
     QStringList m_names;
+    bool m_marks = true;  // sheets ready for marking by scan
     QString m_className;
 };

@@ -8,6 +8,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -34,6 +35,30 @@ class PrintCommandsTest : public QObject, public WindowFixture {
         process.start(program, arguments);
         process.waitForFinished(60000);
         return QString::fromUtf8(process.readAllStandardOutput());
+    }
+    // Every word of a PDF with its place, in points. Two PDFs of the same pages have the same
+    // words within a fraction of a point, whichever writer made them (a layout of the text
+    // alone may differ in its spaces, and glyph widths in the last decimal).
+    struct Word {
+        double x, y;
+        QString text;
+    };
+    static std::vector<Word> words(const QString& pdf) {
+        static const QRegularExpression word(
+            QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>([^<]*)</word>"));
+        std::vector<Word> out;
+        for (const auto& m : word.globalMatch(run(QStringLiteral("pdftotext"), {"-bbox", pdf, "-"}))) {
+            out.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3)});
+        }
+        return out;
+    }
+    static void compareWords(const QString& printed, const QString& tool) {
+        const std::vector<Word> a = words(printed), b = words(tool);
+        QCOMPARE(a.size(), b.size());
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            QCOMPARE(a[i].text, b[i].text);
+            QVERIFY2(std::abs(a[i].x - b[i].x) < 0.6 && std::abs(a[i].y - b[i].y) < 0.6, qPrintable(a[i].text));
+        }
     }
     static QString sheets(const QStringList& more = {}) {
         return run(QStringLiteral(PELLARIN_SHEETS_TOOL), QStringList{"--sheets", "3", "--seed", "21"} + more);
@@ -131,8 +156,10 @@ private slots:
                         dialog->findChild<QPrintPreviewWidget*>()->print();
                     });
         QCOMPARE(pageCount(printed), 4);
-        QCOMPARE(run(QStringLiteral("pdftotext"), {"-layout", printed, "-"}),
-                 run(QStringLiteral("pdftotext"), {"-layout", tool, "-"}));
+        const std::vector<Word> printedWords = words(printed);
+        QCOMPARE(std::count_if(printedWords.begin(), printedWords.end(),
+                               [](const Word& w) { return w.text == QStringLiteral("批改码"); }), 3);
+        compareWords(printed, tool);
     }
 
     void saveAsPdfWritesTheFileOrSaysWhy() {
@@ -284,7 +311,7 @@ private slots:
         if (popplerMissing()) QSKIP("poppler's pdftotext runs on Linux only; the Linux build compares these pages");
         const QString text = run(QStringLiteral("pdftotext"), {"-layout", printed, "-"});
         QVERIFY(text.contains(QStringLiteral("王小明")) && text.contains(QStringLiteral("三年级二班")));
-        QCOMPARE(text, run(QStringLiteral("pdftotext"), {"-layout", tool, "-"}));
+        compareWords(printed, tool);
         // Remembered for the next time.
         QCOMPARE(ClassListDialog::RememberedNames(), (QStringList{QStringLiteral("王小明"), QStringLiteral("李华")}));
     }
