@@ -25,6 +25,7 @@ declare -A pinned=(
     [qt6-base]=6.4.2+dfsg-10
     [libzip]=1.7.3-1
     [sqlite3]=3.40.1-2+deb12u2
+    [qr-code-generator]=1.8.0-1.1
 )
 # What the program needs of Qt: Core, Gui, Widgets, PrintSupport, Test and the windows,
 # offscreen and minimal platforms. Debian's source leaves out src/3rdparty/wintab, so tablets
@@ -118,6 +119,26 @@ fetch_source() {
     echo "$dir"
 }
 
+# Unpacks the upstream tarball of Debian's source package $1 at its pinned version, with no
+# Debian patches applied; prints its folder. For a package whose Debian tarball the archive has
+# lost, so that apt-get source stops after fetching the rest.
+fetch_upstream() {
+    local pkg="$1" version="${pinned[$1]}"
+    local where="$cache/src/$pkg-$version-upstream" dir
+    dir="$(find "$where" -mindepth 1 -maxdepth 1 -type d 2>/dev/null | head -n1 || true)"
+    if [ -z "$dir" ]; then
+        private_apt
+        rm -rf "$where" && mkdir -p "$where"
+        (cd "$where" && APT_CONFIG="$apt_dir/apt.conf" apt-get source -q --download-only "$pkg=$version" >&2) || true
+        local tarball
+        tarball="$(find "$where" -maxdepth 1 -name "*.orig.tar.*" | head -n1)"
+        [ -n "$tarball" ] || { echo "no upstream tarball of $pkg $version in the archive" >&2; exit 1; }
+        tar -xf "$tarball" -C "$where"
+        dir="$(find "$where" -mindepth 1 -maxdepth 1 -type d | head -n1)"
+    fi
+    echo "$dir"
+}
+
 stamp_of() { # name, package, flags...
     local name="$1" pkg="$2"; shift 2
     echo "$prefix/.built-$name-$(printf '%s\n' "${pinned[$pkg]}" "$toolchain_key" "$@" | sha256sum | cut -c1-12)"
@@ -157,9 +178,24 @@ build_sqlite() {
     touch "$stamp"
 }
 
+# qr-code-generator's C++ library is one file: compiled into a static library, as Debian's is.
+build_qrcodegen() {
+    local stamp; stamp="$(stamp_of qrcodegen qr-code-generator -O2)"
+    [ -f "$stamp" ] && return 0
+    local src; src="$(fetch_upstream qr-code-generator)"
+    local bld="$cache/build/qrcodegen"
+    rm -rf "$bld" && mkdir -p "$bld" "$prefix/lib" "$prefix/include/qrcodegen"
+    x86_64-w64-mingw32-g++-posix -O2 -std=c++11 -c "$src/cpp/qrcodegen.cpp" -o "$bld/qrcodegen.o"
+    rm -f "$prefix/lib/libqrcodegencpp.a"
+    x86_64-w64-mingw32-ar rcs "$prefix/lib/libqrcodegencpp.a" "$bld/qrcodegen.o"
+    cp "$src/cpp/qrcodegen.hpp" "$prefix/include/qrcodegen/"
+    touch "$stamp"
+}
+
 build_cmake_source qt6-base qtbase "${qt_flags[@]}"
 build_cmake_source libzip libzip "${libzip_flags[@]}"
 build_sqlite
+build_qrcodegen
 
 # Qt's Chinese texts are the same files on every system: Debian's, beside the Windows Qt.
 mkdir -p "$prefix/translations"
@@ -167,14 +203,17 @@ cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$prefix/translations/"
 
 # The licences of what the installer ships, and where each source came from.
 licences="$prefix/licenses"
-if ! grep -qs "apt-get source sqlite3=${pinned[sqlite3]}" "$licences/SOURCES.txt"; then
-    mkdir -p "$licences/qt" "$licences/libzip" "$licences/zlib" "$licences/mingw-w64" "$licences/sqlite"
+if ! grep -qs "qr-code-generator=${pinned[qr-code-generator]}" "$licences/SOURCES.txt"; then
+    mkdir -p "$licences/qt" "$licences/libzip" "$licences/zlib" "$licences/mingw-w64" "$licences/sqlite" \
+        "$licences/qrcodegen"
     qt_src="$(fetch_source qt6-base)"
     cp "$qt_src"/LICENSES/* "$qt_src/debian/copyright" "$licences/qt/"
     zip_src="$(fetch_source libzip)"
     cp "$zip_src/LICENSE" "$zip_src/debian/copyright" "$licences/libzip/"
     cp /usr/share/doc/libz-mingw-w64/copyright "$licences/zlib/copyright"
     cp "$(fetch_source sqlite3)/debian/copyright" "$licences/sqlite/copyright"
+    # The MIT licence is in the header's opening comment.
+    sed -n '1,/\*\//p' "$(fetch_upstream qr-code-generator)/cpp/qrcodegen.hpp" > "$licences/qrcodegen/LICENSE"
     cp /usr/share/doc/gcc-mingw-w64-base/copyright "$licences/mingw-w64/gcc-runtime-copyright"
     cp /usr/share/doc/mingw-w64-common/copyright "$licences/mingw-w64/mingw-w64-copyright"
     {
@@ -185,6 +224,9 @@ if ! grep -qs "apt-get source sqlite3=${pinned[sqlite3]}" "$licences/SOURCES.txt
         echo "  apt-get source libzip=${pinned[libzip]}"
         echo "  apt-get source sqlite3=${pinned[sqlite3]}  (SQLite, in the public domain,"
         echo "    linked into pellarin.exe for the practice records)"
+        echo "  apt-get source --download-only qr-code-generator=${pinned[qr-code-generator]}: its upstream"
+        echo "    tarball, with no Debian patches applied (the archive lacks the Debian tarball),"
+        echo "    linked into the programs to print QR codes"
         echo "  zlib: the libz-mingw-w64 package, source package libz-mingw-w64"
         echo "  libstdc++-6.dll, libgcc_s_seh-1.dll: GCC's runtime (source package gcc-mingw-w64),"
         echo "    under the GPL with the GCC Runtime Library Exception"

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "DigitNet.h"
+#include "GreyImage.h"
+#include "Registration.h"
+#include "marking/SheetCode.h"
+
+// Marking one scanned page of a sheet printed ready for marking: found by its corner squares,
+// straightened, named by its QR code, and each answer box read and judged against the result
+// the sheet's own problem gives.
+namespace scan {
+
+enum class Verdict { Right, Wrong, Doubtful };  // 对, 错, 待核
+
+// What was written in one box.
+struct BoxReading {
+    bool blank = false;          // nothing written
+    std::string digits;          // as read, 1 to 3 digits; empty where blank or unreadable
+    std::vector<Probabilities> perDigit;
+    std::string doubt;           // why a person should look, or empty
+    Rect where;                  // the box on the straightened page, in its pixels
+};
+
+struct ProblemMark {
+    int number = 0;              // 1..100, reading order
+    std::string problem;         // as printed
+    std::optional<int> result;   // what the child should write; none where there is no box
+    BoxReading reading;
+    Verdict verdict = Verdict::Doubtful;
+    double certainty = 0;        // of the verdict, 0..1: 待核 ones are confirmed least certain first
+};
+
+struct PageMarks {
+    bool recognised = false;
+    std::string reason;          // why not, in Chinese
+    marking::CodedSheet sheet;
+    std::vector<ProblemMark> marks;
+    GreyImage straight;          // the page straightened, where asked for
+    int score() const;
+};
+
+inline constexpr double kPixelsPerMm = 8;  // of the straightened page: 203 dpi
+
+// The bytes of the QR code in a picture, or nothing.
+std::optional<std::vector<std::uint8_t>> ReadCode(const GreyImage& picture);
+
+// Reads the box at `box` (mm) of a straightened page.
+BoxReading ReadBox(const GreyImage& page, Rect box);
+
+// How sure the recogniser must be of a reading to mark it 对 or 错 without a person: set on
+// held-out handwriting so that fewer than 0.5 % of either verdict is false.
+inline constexpr double kRightAt = 0.97, kWrongAt = 0.97;
+
+// The verdict on a reading for a problem whose result is `result`.
+Verdict Judge(const BoxReading& reading, int result, double& certainty);
+
+PageMarks MarkPage(const GreyImage& picture, bool keepStraight);
+
+}  // namespace scan
