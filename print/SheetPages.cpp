@@ -3,7 +3,6 @@
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPainterPath>
 #include <QFontDatabase>
 #include <QHash>
 #include <QRawFont>
@@ -476,16 +475,21 @@ public:
             return;
         }
         const double module = paper::kCodeArea.width / (code->getSize() + 8);
-        QPainterPath dark;
+        // Each row's runs of dark modules as one rectangle, so that no seam shows between them.
         for (int y = 0; y < code->getSize(); ++y) {
-            for (int x = 0; x < code->getSize(); ++x) {
-                if (!code->getModule(x, y)) continue;
-                dark.addRect(pages.Mm({paper::kCodeArea.x + (x + 4) * module, paper::kCodeArea.y + (y + 4) * module,
-                                       module, module}));
+            for (int x = 0; x < code->getSize();) {
+                if (!code->getModule(x, y)) {
+                    ++x;
+                    continue;
+                }
+                int end = x;
+                while (end < code->getSize() && code->getModule(end, y)) ++end;
+                painter.fillRect(pages.Mm({paper::kCodeArea.x + (x + 4) * module, paper::kCodeArea.y + (y + 4) * module,
+                                           (end - x) * module, module}),
+                                 Qt::black);
+                x = end;
             }
         }
-        dark.setFillRule(Qt::WindingFill);
-        painter.fillPath(dark.simplified(), Qt::black);
         pages.DrawPoints(PagePainter::Points(paper::kShortCodeAt.x), PagePainter::Points(paper::kShortCodeAt.y), 11,
                          QStringLiteral("批改码 ") + QString::fromStdString(marking::ShortCode(bytes)));
     }

@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <cstdio>
+#include <cstdlib>
+#include <cstdio>
+#include <cstdlib>
 
 #include "marking/ProblemValue.h"
 
@@ -76,30 +80,39 @@ std::vector<Group> Digits(const InkMap& map) {
     return digits;
 }
 
-// Two digits written touching each other, cut where the fewest ink pixels stand between them.
-std::vector<Group> SplitWide(std::vector<Group> digits, const InkMap& map) {
+// A piece cut in two where the fewest ink pixels stand, between its 30 % and 70 % columns.
+std::vector<Group> CutAtLeastInk(const Group& g, const InkMap& map) {
+    const int w = g.x1 - g.x0 + 1;
+    if (w < 6) return {g};
+    std::vector<int> column(w, 0);
+    for (int i : g.pixels) ++column[i % map.width - g.x0];
+    int cut = w / 2;
+    for (int x = w * 3 / 10; x <= w * 7 / 10; ++x) {
+        if (column[x] < column[cut]) cut = x;
+    }
+    Group left{g.x0, g.x0 + cut - 1, g.y1, g.y0, {}}, right{g.x0 + cut, g.x1, g.y1, g.y0, {}};
+    for (int i : g.pixels) {
+        Group& side = i % map.width < g.x0 + cut ? left : right;
+        side.pixels.push_back(i);
+        side.y0 = std::min(side.y0, i / map.width), side.y1 = std::max(side.y1, i / map.width);
+    }
     std::vector<Group> out;
-    for (Group& g : digits) {
+    for (Group* side : {&left, &right}) {
+        if (side->pixels.size() >= 8) out.push_back(std::move(*side));
+    }
+    return out;
+}
+
+// Two digits written touching each other, cut apart: a piece much wider than high.
+std::vector<Group> SplitWide(const std::vector<Group>& digits, const InkMap& map) {
+    std::vector<Group> out;
+    for (const Group& g : digits) {
         const int w = g.x1 - g.x0 + 1, h = g.y1 - g.y0 + 1;
         if (digits.size() >= 3 || w < 1.25 * h) {
-            out.push_back(std::move(g));
+            out.push_back(g);
             continue;
         }
-        std::vector<int> column(w, 0);
-        for (int i : g.pixels) ++column[i % map.width - g.x0];
-        int cut = w / 2;
-        for (int x = w * 3 / 10; x <= w * 7 / 10; ++x) {
-            if (column[x] < column[cut]) cut = x;
-        }
-        Group left{g.x0, g.x0 + cut - 1, g.y1, g.y0, {}}, right{g.x0 + cut, g.x1, g.y1, g.y0, {}};
-        for (int i : g.pixels) {
-            Group& side = i % map.width < g.x0 + cut ? left : right;
-            side.pixels.push_back(i);
-            side.y0 = std::min(side.y0, i / map.width), side.y1 = std::max(side.y1, i / map.width);
-        }
-        for (Group* side : {&left, &right}) {
-            if (side->pixels.size() >= 8) out.push_back(std::move(*side));
-        }
+        for (Group& part : CutAtLeastInk(g, map)) out.push_back(std::move(part));
     }
     return out;
 }
@@ -175,35 +188,62 @@ std::optional<std::vector<std::uint8_t>> ReadCode(const GreyImage& picture) {
     return bytes;
 }
 
-BoxReading ReadBox(const GreyImage& page, Rect box) {
+FoundFrame FindFrame(const GreyImage& page, Rect box, Point near, double reachMm) {
     const double s = kPixelsPerMm;
     const int bw = static_cast<int>(std::lround(box.width * s)), bh = static_cast<int>(std::lround(box.height * s));
-    int bx = static_cast<int>(std::lround(box.x * s)), by = static_cast<int>(std::lround(box.y * s));
-    auto dark = [&](int x, int y) { return x < 0 || y < 0 || x >= page.width || y >= page.height ? 0 : 255 - page.at(x, y); };
-    // The frame where it is printed: curled paper and a loose warp move it by a millimetre or
-    // two. The place where its four sides are darkest, first every other pixel, then finely.
-    auto frame = [&](int x, int y) {
-        long sum = 0;
-        for (int i = 0; i < bw; ++i) sum += dark(x + i, y) + dark(x + i, y + bh);
-        for (int i = 0; i < bh; ++i) sum += dark(x, y + i) + dark(x + bw, y + i);
-        return sum;
+    const int x0 = static_cast<int>(std::lround((box.x + near.x) * s)), y0 = static_cast<int>(std::lround((box.y + near.y) * s));
+    const int reach = static_cast<int>(reachMm * s);
+    // Darkness against the paper around the box: a page that came out grey, or lit unevenly,
+    // has its paper well below white.
+    std::vector<std::uint8_t> around;
+    for (int y = std::max(0, y0 - reach); y < std::min(page.height, y0 + bh + reach); y += 2) {
+        for (int x = std::max(0, x0 - reach); x < std::min(page.width, x0 + bw + reach); x += 2) around.push_back(page.at(x, y));
+    }
+    int paperLevel = 255;
+    if (!around.empty()) {
+        std::nth_element(around.begin(), around.begin() + around.size() * 85 / 100, around.end());
+        paperLevel = around[around.size() * 85 / 100];
+    }
+    auto dark = [&](int x, int y) { return x < 0 || y < 0 || x >= page.width || y >= page.height ? 0 : paperLevel - page.at(x, y); };
+    // The place where the frame's weakest side is most nearly whole: a printed line runs the
+    // side's whole length, where a child's stroke or a neighbour's text covers only part of it.
+    auto across = [&](int x, int y, bool vertical) {
+        const int a = vertical ? dark(x - 1, y) : dark(x, y - 1), b = dark(x, y), c = vertical ? dark(x + 1, y) : dark(x, y + 1);
+        return std::max({a, b, c}) > 40 ? 1 : 0;
     };
-    const int reach = static_cast<int>(2.5 * s);
-    int best = bx, bestY = by;
-    long bestSum = -1;
+    auto frame = [&](int x, int y, long& weakest) {
+        long top = 0, bottom = 0, left = 0, right = 0;
+        for (int i = 0; i < bw; ++i) top += across(x + i, y, false), bottom += across(x + i, y + bh, false);
+        for (int i = 0; i < bh; ++i) left += across(x, y + i, true), right += across(x + bw, y + i, true);
+        // Each side as a share of its length, in thousandths; the weakest, then all four.
+        weakest = std::min({top * 1000 / bw, bottom * 1000 / bw, left * 1000 / bh, right * 1000 / bh});
+        return weakest * 4000 + (top + bottom) * 1000 / bw + (left + right) * 1000 / bh;
+    };
+    FoundFrame found{x0, y0, 0};
+    long bestScore = -1, weakest = 0;
+    // Every other pixel, then the best of those finely.
     for (int dy = -reach; dy <= reach; dy += 2) {
         for (int dx = -reach; dx <= reach; dx += 2) {
-            const long sum = frame(bx + dx, by + dy);
-            if (sum > bestSum) bestSum = sum, best = bx + dx, bestY = by + dy;
+            const long score = frame(x0 + dx, y0 + dy, weakest);
+            if (score > bestScore) bestScore = score, found = {x0 + dx, y0 + dy, weakest};
         }
     }
-    bx = best, by = bestY;
+    const FoundFrame coarse = found;
     for (int dy = -1; dy <= 1; ++dy) {
         for (int dx = -1; dx <= 1; ++dx) {
-            const long sum = frame(best + dx, bestY + dy);
-            if (sum > bestSum) bestSum = sum, bx = best + dx, by = bestY + dy;
+            const long score = frame(coarse.x + dx, coarse.y + dy, weakest);
+            if (score > bestScore) bestScore = score, found = {coarse.x + dx, coarse.y + dy, weakest};
         }
     }
+    return found;
+}
+
+BoxReading ReadBox(const GreyImage& page, Rect box, std::size_t expectedDigits, Point near, double reachMm) {
+    const double s = kPixelsPerMm;
+    const int bw = static_cast<int>(std::lround(box.width * s)), bh = static_cast<int>(std::lround(box.height * s));
+    auto dark = [&](int x, int y) { return x < 0 || y < 0 || x >= page.width || y >= page.height ? 0 : 255 - page.at(x, y); };
+    const FoundFrame frame = FindFrame(page, box, near, reachMm);
+    const int bx = frame.x, by = frame.y;
     BoxReading reading;
     reading.where = {static_cast<double>(bx), static_cast<double>(by), static_cast<double>(bw), static_cast<double>(bh)};
 
@@ -242,35 +282,120 @@ BoxReading ReadBox(const GreyImage& page, Rect box) {
     }
     // Ink just outside the frame: writing that left the box.
     int outside = 0;
-    const int ring = static_cast<int>(std::lround(0.3 * s)), width = static_cast<int>(std::lround(0.8 * s));
+    const int ring = static_cast<int>(std::lround(0.5 * s)), width = static_cast<int>(std::lround(1.0 * s));
     for (int y = by - width; y <= by + bh + width; ++y) {
         for (int x = bx - width; x <= bx + bw + width; ++x) {
             const bool inside = x > bx - ring && x < bx + bw + ring && y > by - ring && y < by + bh + ring;
-            if (!inside && x >= 0 && y >= 0 && x < page.width && y < page.height && paperLevel - page.at(x, y) > kInk + 30) ++outside;
+            if (!inside && x >= 0 && y >= 0 && x < page.width && y < page.height && paperLevel - page.at(x, y) > 125) ++outside;
         }
     }
     if (inkCount < 40) reading.doubt = "框里只有一点痕迹";
-    if (outside > 25) reading.doubt = "字写到了框外";
-    std::vector<Group> digits = SplitWide(Digits(map), map);
-    if (digits.empty()) {  // nothing but specks
+    if (outside > 10) reading.doubt = "字写到了框外";
+    const std::vector<Group> pieces = Digits(map);
+    if (pieces.empty()) {  // nothing but specks
         reading.blank = reading.doubt.empty();
         return reading;
     }
-    if (digits.size() > 3) {
+    // The writing as the pieces stand, and as as many digits as the answer has: the closest
+    // pieces joined, or the widest cut where the least ink joins them. The reading the network
+    // is surest of is kept.
+    std::vector<std::vector<Group>> candidates{SplitWide(pieces, map)};
+    for (std::size_t count : {expectedDigits, candidates[0].size()}) {
+        if (count < 1 || count > 3) continue;
+        std::vector<Group> shaped = pieces;
+        while (shaped.size() > count) {
+            std::size_t join = 0;
+            int gap = 1 << 30;
+            for (std::size_t i = 0; i + 1 < shaped.size(); ++i) {
+                if (shaped[i + 1].x0 - shaped[i].x1 < gap) gap = shaped[i + 1].x0 - shaped[i].x1, join = i;
+            }
+            Group& a = shaped[join];
+            const Group& b = shaped[join + 1];
+            a.x0 = std::min(a.x0, b.x0), a.x1 = std::max(a.x1, b.x1), a.y0 = std::min(a.y0, b.y0), a.y1 = std::max(a.y1, b.y1);
+            a.pixels.insert(a.pixels.end(), b.pixels.begin(), b.pixels.end());
+            shaped.erase(shaped.begin() + static_cast<std::ptrdiff_t>(join) + 1);
+        }
+        while (shaped.size() < count) {
+            auto widest = std::max_element(shaped.begin(), shaped.end(),
+                                           [](const Group& a, const Group& b) { return a.x1 - a.x0 < b.x1 - b.x0; });
+            std::vector<Group> cut = CutAtLeastInk(*widest, map);
+            if (cut.size() < 2) break;
+            const auto at = shaped.erase(widest);
+            shaped.insert(at, cut.begin(), cut.end());
+        }
+        if (shaped.size() == count) candidates.push_back(std::move(shaped));
+    }
+    // And all the ink cut into as many digits by its columns, where the least ink stands
+    // between them: a digit broken into pieces that stand over their neighbours' (a 0 written
+    // in two strokes beside a 1) is whole again.
+    for (std::size_t count : {expectedDigits, candidates[0].size()}) {
+        if (count < 2 || count > 3) continue;
+        Group all{1 << 30, -1, 1 << 30, -1, {}};
+        for (const Group& g : pieces) {
+            all.x0 = std::min(all.x0, g.x0), all.x1 = std::max(all.x1, g.x1), all.y0 = std::min(all.y0, g.y0), all.y1 = std::max(all.y1, g.y1);
+            all.pixels.insert(all.pixels.end(), g.pixels.begin(), g.pixels.end());
+        }
+        const int w = all.x1 - all.x0 + 1;
+        std::vector<int> column(w, 0);
+        for (int i : all.pixels) ++column[i % map.width - all.x0];
+        std::vector<int> cuts;
+        for (std::size_t k = 1; k < count; ++k) {
+            const int centre = static_cast<int>(w * k / count), reach = w / (2 * static_cast<int>(count));
+            int cut = centre;
+            for (int x = std::max(1, centre - reach); x <= std::min(w - 2, centre + reach); ++x) {
+                if (column[x] < column[cut]) cut = x;
+            }
+            cuts.push_back(all.x0 + cut);
+        }
+        std::vector<Group> parts(count, Group{1 << 30, -1, 1 << 30, -1, {}});
+        for (int i : all.pixels) {
+            const int x = i % map.width, y = i / map.width;
+            const std::size_t part = static_cast<std::size_t>(std::upper_bound(cuts.begin(), cuts.end(), x) - cuts.begin());
+            Group& g = parts[part];
+            g.pixels.push_back(i);
+            g.x0 = std::min(g.x0, x), g.x1 = std::max(g.x1, x), g.y0 = std::min(g.y0, y), g.y1 = std::max(g.y1, y);
+        }
+        if (std::all_of(parts.begin(), parts.end(), [](const Group& g) { return g.pixels.size() >= 8; })) {
+            candidates.push_back(std::move(parts));
+        }
+    }
+    double surest = -1;
+    std::vector<std::vector<Probabilities>> ways;
+    for (std::size_t c = 0; c < candidates.size(); ++c) {
+        const std::vector<Group>& digits = candidates[c];
+        if (digits.empty() || digits.size() > 3) continue;
+        BoxReading read = reading;
+        read.plainPieces = c == 0 && digits.size() == pieces.size() &&
+                           std::all_of(digits.begin(), digits.end(), [](const Group& g) { return g.x1 - g.x0 <= 1.05 * (g.y1 - g.y0); });
+        double sure = 1;
+        for (const Group& g : digits) {
+            const auto norm = Normalised(g, map);
+            const Probabilities p = Classify(norm);
+            if (const char* dump = std::getenv("PELLARIN_DUMP_DIGITS")) {  // DEBUG
+                static int n = 0;
+                const int t = static_cast<int>(std::max_element(p.begin(), p.end()) - p.begin());
+                std::string name = std::string(dump) + "/" + std::to_string(n++) + "-" + std::to_string(t) + "-" + std::to_string(static_cast<int>(p[t] * 100)) + ".pgm";
+                FILE* f = std::fopen(name.c_str(), "wb");
+                std::fprintf(f, "P5 28 28 255\n");
+                for (float v : norm) std::fputc(255 - static_cast<int>(v * 255), f);
+                std::fclose(f);
+            }
+            // The likeliest digit; writing the network takes for no digit at all is marked so.
+            const int top = static_cast<int>(std::max_element(p.begin(), p.begin() + 10) - p.begin());
+            const bool struck = p[kNotADigit] > 0.8;
+            sure *= struck ? 0 : p[top];
+            read.perDigit.push_back(p);
+            read.digits += struck ? '?' : static_cast<char>('0' + top);
+        }
+        ways.push_back(read.perDigit);
+        if (sure > surest) surest = sure, reading = std::move(read);
+    }
+    reading.ways = std::move(ways);
+    if (surest < 0) {
         reading.doubt = "框里写了不止三个字";
         return reading;
     }
-    for (const Group& g : digits) {
-        const Probabilities p = Classify(Normalised(g, map));
-        const int top = static_cast<int>(std::max_element(p.begin(), p.end()) - p.begin());
-        reading.perDigit.push_back(p);
-        if (top == kNotADigit) {
-            if (reading.doubt.empty()) reading.doubt = "有涂改，或者认不清";
-            reading.digits += '?';
-        } else {
-            reading.digits += static_cast<char>('0' + top);
-        }
-    }
+    if (reading.digits.find('?') != std::string::npos && reading.doubt.empty()) reading.doubt = "有涂改，或者认不清";
     return reading;
 }
 
@@ -280,23 +405,87 @@ Verdict Judge(const BoxReading& reading, int result, double& certainty) {
         return Verdict::Wrong;
     }
     const std::string expected = std::to_string(result);
-    double pExpected = reading.perDigit.size() == expected.size() ? 1.0 : 0.0, pRead = 1.0;
-    for (std::size_t i = 0; i < reading.perDigit.size(); ++i) {
-        const Probabilities& p = reading.perDigit[i];
-        pRead *= *std::max_element(p.begin(), p.end());
-        if (pExpected > 0) pExpected *= p[expected[i] - '0'];
+    // How likely the writing is the right result, read the likeliest way it can be; and how
+    // sure the reading kept is.
+    double pExpected = 0, pRead = 1.0;
+    for (const std::vector<Probabilities>& way : reading.ways) {
+        if (way.size() != expected.size()) continue;
+        double p = 1;
+        for (std::size_t i = 0; i < way.size(); ++i) p *= way[i][expected[i] - '0'];
+        pExpected = std::max(pExpected, p);
     }
-    if (reading.doubt.empty() && reading.digits == expected && pExpected >= kRightAt) {
+    for (const Probabilities& p : reading.perDigit) pRead *= *std::max_element(p.begin(), p.end());
+    if (reading.doubt.empty() && pExpected >= kRightAt) {
         certainty = pExpected;
         return Verdict::Right;
     }
-    if (reading.doubt.empty() && reading.digits != expected && reading.digits.find('?') == std::string::npos &&
-        pRead >= kWrongAt && pExpected < 0.001) {
+    if (reading.doubt.empty() && reading.plainPieces && reading.digits != expected &&
+        reading.digits.find('?') == std::string::npos && pRead >= kWrongAt && pExpected < 0.01) {
         certainty = pRead;
         return Verdict::Wrong;
     }
     certainty = std::max(pExpected, reading.digits == expected ? 0.0 : pRead) * (reading.doubt.empty() ? 1 : 0.5);
     return Verdict::Doubtful;
+}
+
+namespace {
+
+// Solves the 4 x 4 system a x = b (Gaussian elimination with partial pivoting); false where
+// it has no single solution.
+bool Solve4(std::array<std::array<double, 5>, 4> a, std::array<double, 4>& x) {
+    for (int col = 0; col < 4; ++col) {
+        int pivot = col;
+        for (int r = col + 1; r < 4; ++r) {
+            if (std::abs(a[r][col]) > std::abs(a[pivot][col])) pivot = r;
+        }
+        if (std::abs(a[pivot][col]) < 1e-9) return false;
+        std::swap(a[col], a[pivot]);
+        for (int r = 0; r < 4; ++r) {
+            if (r == col) continue;
+            const double f = a[r][col] / a[col][col];
+            for (int c = col; c < 5; ++c) a[r][c] -= f * a[col][c];
+        }
+    }
+    for (int i = 0; i < 4; ++i) x[i] = a[i][4] / a[i][i];
+    return true;
+}
+
+}  // namespace
+
+std::function<Point(Point)> PageCorrection(const GreyImage& page, int boxes) {
+    struct Seen {
+        Point at, shift;
+    };
+    std::vector<Seen> seen;
+    for (int i = 0; i < boxes; ++i) {
+        const Rect box = paper::AnswerBox(i);
+        const FoundFrame frame = FindFrame(page, box, {}, 4);
+        if (frame.weakest < 850) continue;  // a side of it not found whole
+        seen.push_back({box.centre(), {frame.x / kPixelsPerMm - box.x, frame.y / kPixelsPerMm - box.y}});
+    }
+    // Frames found in the wrong place (a neighbour's) stand out from the rest: dropped, and the
+    // fit made again, twice.
+    std::array<double, 4> fx{}, fy{};
+    auto at = [&](const std::array<double, 4>& f, Point p) { return f[0] + f[1] * p.x + f[2] * p.y + f[3] * p.x * p.y / 100; };
+    for (int round = 0; round < 3 && seen.size() >= 8; ++round) {
+        for (auto [f, horizontal] : {std::pair{&fx, true}, std::pair{&fy, false}}) {
+            std::array<std::array<double, 5>, 4> a{};
+            for (const Seen& s : seen) {
+                const std::array<double, 4> term{1, s.at.x, s.at.y, s.at.x * s.at.y / 100};
+                const double v = horizontal ? s.shift.x : s.shift.y;
+                for (int r = 0; r < 4; ++r) {
+                    for (int c = 0; c < 4; ++c) a[r][c] += term[r] * term[c];
+                    a[r][4] += term[r] * v;
+                }
+            }
+            if (!Solve4(a, *f)) *f = {};
+        }
+        std::erase_if(seen, [&](const Seen& s) {
+            return std::hypot(at(fx, s.at) - s.shift.x, at(fy, s.at) - s.shift.y) > 0.8;
+        });
+    }
+    if (seen.size() < 8) fx = {}, fy = {};
+    return [fx, fy, at](Point p) { return Point{at(fx, p), at(fy, p)}; };
 }
 
 PageMarks MarkPage(const GreyImage& picture, bool keepStraight) {
@@ -327,14 +516,30 @@ PageMarks MarkPage(const GreyImage& picture, bool keepStraight) {
     }
     page.straight = Straighten(picture, *map, kPixelsPerMm, {0, 0, paper::kPageWidth, paper::kPageHeight});
     const int count = std::min<int>(static_cast<int>(page.sheet.problems.size()), paper::kProblems);
+    // Where the boxes are: paper that curls, or a sheet that lay crooked in the scanner, moves
+    // them by a few millimetres from where the corners put them, smoothly across the page.
+    // Every box's frame is looked for widely; the ones found whole give a smooth correction
+    // (x, y and xy terms), and each box is then looked for near where it says.
+    const auto correction = PageCorrection(page.straight, count);
     for (int i = 0; i < count; ++i) {
         ProblemMark mark;
         mark.number = i + 1;
         mark.problem = page.sheet.problems[i];
         mark.result = marking::WritableResult(mark.problem);
         if (mark.result) {
-            mark.reading = ReadBox(page.straight, paper::AnswerBox(i));
+            const Rect box = paper::AnswerBox(i);
+            mark.reading = ReadBox(page.straight, box, std::to_string(*mark.result).size(), correction(box.centre()), 1.5);
             mark.verdict = Judge(mark.reading, *mark.result, mark.certainty);
+            if (const char* dump = std::getenv("PELLARIN_DUMP_BOXES"); dump && mark.verdict == Verdict::Doubtful && !mark.reading.doubt.empty()) {  // DEBUG
+                static int n = 0;
+                const scan::Rect& r = mark.reading.where;
+                const int x0 = static_cast<int>(r.x) - 16, y0 = static_cast<int>(r.y) - 16, w = static_cast<int>(r.width) + 32, h = static_cast<int>(r.height) + 32;
+                std::string name = std::string(dump) + "/" + std::to_string(n++) + "-" + mark.reading.digits + "-" + std::to_string(*mark.result) + "-" + (mark.reading.doubt.empty() ? "read" : mark.reading.doubt.substr(0, 3) == "字" ? "out" : "x") + ".pgm";
+                FILE* f = std::fopen(name.c_str(), "wb");
+                std::fprintf(f, "P5 %d %d 255\n", w, h);
+                for (int y = y0; y < y0 + h; ++y) for (int x = x0; x < x0 + w; ++x) std::fputc(x >= 0 && y >= 0 && x < page.straight.width && y < page.straight.height ? page.straight.at(x, y) : 0, f);
+                std::fclose(f);
+            }
         }
         page.marks.push_back(std::move(mark));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,7 +21,13 @@ enum class Verdict { Right, Wrong, Doubtful };  // 对, 错, 待核
 struct BoxReading {
     bool blank = false;          // nothing written
     std::string digits;          // as read, 1 to 3 digits; empty where blank or unreadable
-    std::vector<Probabilities> perDigit;
+    std::vector<Probabilities> perDigit;   // of the reading kept
+    // Every way the writing was cut into digits, each digit's probabilities: an answer is
+    // only marked 错 when no way of reading it gives the right result.
+    std::vector<std::vector<Probabilities>> ways;
+    // The reading kept is the writing's own pieces, each no wider than a digit is: no digits
+    // had to be cut apart or pieces joined to read it.
+    bool plainPieces = false;
     std::string doubt;           // why a person should look, or empty
     Rect where;                  // the box on the straightened page, in its pixels
 };
@@ -48,12 +55,27 @@ inline constexpr double kPixelsPerMm = 8;  // of the straightened page: 203 dpi
 // The bytes of the QR code in a picture, or nothing.
 std::optional<std::vector<std::uint8_t>> ReadCode(const GreyImage& picture);
 
-// Reads the box at `box` (mm) of a straightened page.
-BoxReading ReadBox(const GreyImage& page, Rect box);
+// Reads the box at `box` (mm) of a straightened page, where the answer has `expectedDigits`
+// digits: the writing is also tried cut into that many, and the surest reading kept.
+// `near`: how far (mm) the box is likely moved from its place; it is looked for within
+// `reachMm` of there.
+BoxReading ReadBox(const GreyImage& page, Rect box, std::size_t expectedDigits, Point near = {}, double reachMm = 2.5);
+
+// A box's frame found on a straightened page near `box` (mm) moved by `near`, within
+// `reachMm`: its top left corner in pixels, and how whole its weakest side is (thousandths).
+struct FoundFrame {
+    int x = 0, y = 0;
+    long weakest = 0;
+};
+FoundFrame FindFrame(const GreyImage& page, Rect box, Point near, double reachMm);
+
+// How far each place of a straightened page is moved from where its layout puts it (mm), as
+// the frames of its first `boxes` boxes show.
+std::function<Point(Point)> PageCorrection(const GreyImage& page, int boxes);
 
 // How sure the recogniser must be of a reading to mark it 对 or 错 without a person: set on
 // held-out handwriting so that fewer than 0.5 % of either verdict is false.
-inline constexpr double kRightAt = 0.97, kWrongAt = 0.97;
+inline constexpr double kRightAt = 0.9, kWrongAt = 0.9;
 
 // The verdict on a reading for a problem whose result is `result`.
 Verdict Judge(const BoxReading& reading, int result, double& certainty);

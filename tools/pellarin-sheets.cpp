@@ -19,7 +19,9 @@
 #include "export/FilePlacement.h"
 #include "platform/SmallFile.h"
 #ifdef PELLARIN_WITH_PDF
-#include "PdfModuleLoader.h"
+#include "ModuleLoader.h"
+#include "markrun/MarkModule.h"
+#include "print/SheetsPdfModule.h"
 #endif
 
 namespace {
@@ -77,7 +79,7 @@ struct PaperOptions {
 int WritePdf(const std::string& path, const std::u16string& text, const PaperOptions& paper) {
 #ifdef PELLARIN_WITH_PDF
     std::string problem;
-    const PellarinWriteSheetsPdf write = LoadPdfWriter(problem);
+    const auto write = reinterpret_cast<PellarinWriteSheetsPdf>(LoadModuleEntry("pellarin-pdf", PELLARIN_PDF_ENTRY, problem));
     if (!write) {
         std::fprintf(stderr, "pellarin-sheets：%s\n", problem.c_str());
         return 1;
@@ -107,6 +109,27 @@ int WritePdf(const std::string& path, const std::u16string& text, const PaperOpt
 #endif
 }
 
+// Marks the scans of `files`; see markrun/MarkModule.h.
+int MarkScans(const std::vector<std::string>& files, const std::string& csv, const std::optional<std::string>& marked) {
+#ifdef PELLARIN_WITH_PDF
+    std::string problem;
+    const auto mark = reinterpret_cast<PellarinMarkScans>(LoadModuleEntry("pellarin-mark", PELLARIN_MARK_ENTRY, problem));
+    if (!mark) {
+        std::fprintf(stderr, "pellarin-sheets：%s\n", problem.c_str());
+        return 1;
+    }
+    std::vector<const char*> names;
+    for (const std::string& file : files) names.push_back(file.c_str());
+    const PellarinMarkRequest request{names.data(), names.size(), csv.c_str(), marked ? marked->c_str() : nullptr,
+                                      pellarin::ThisProgramsCleanUpList()};
+    return mark(&request);
+#else
+    (void)files, (void)csv, (void)marked;
+    std::fputs("pellarin-sheets：这个版本没有批改功能\n", stderr);
+    return 1;
+#endif
+}
+
 // What the command line asks for.
 struct Options {
     std::int16_t limit = 99;
@@ -118,6 +141,11 @@ struct Options {
     std::optional<std::string> namesFile;
     bool answersGiven = false;
     PaperOptions paper;
+    // Marking scans instead of making sheets.
+    std::vector<std::string> scans;
+    bool marking = false;
+    std::optional<std::string> csv, marked;
+    bool sheetOptions = false;  // any option of making sheets given
 };
 
 // The options, or the exit status of a run that ends here: --help and --version (0), or a
@@ -139,6 +167,18 @@ std::variant<Options, int> ParseOptions(const std::vector<std::string>& args) {
             options.answersGiven = true;
             continue;
         }
+        if (option == "--mark") {
+            options.marking = true;
+            while (i + 1 < args.size() && !std::string_view(args[i + 1]).starts_with("--")) options.scans.push_back(args[++i]);
+            if (options.scans.empty()) return Usage("--mark 后面缺少要批改的扫描文件");
+            continue;
+        }
+        if (option == "--csv" || option == "--marked") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) return Usage(std::string(option) + " 后面缺少文件名");
+            (option == "--csv" ? options.csv : options.marked) = args[++i];
+            continue;
+        }
+        options.sheetOptions = true;
         if (option == "--plain") {
             options.paper.plain = true;
             continue;
@@ -178,6 +218,12 @@ std::variant<Options, int> ParseOptions(const std::vector<std::string>& args) {
             }
         }
     }
+    if (options.marking) {
+        if (options.sheetOptions || options.answersGiven) return Usage("--mark 批改扫描的试卷，不和出题的选项一起用");
+        if (!options.csv) return Usage("--mark 要和 --csv 结果文件一起用");
+        return options;
+    }
+    if (options.csv || options.marked) return Usage("--csv 和 --marked 只和 --mark 一起用");
     if (options.docx && options.pdf) return Usage("--docx 和 --pdf 一次只能用一个");
     if (options.answersGiven && !options.pdf) return Usage("--answers 只和 --pdf 一起用");
     if (options.paper.plain && !options.pdf) return Usage("--plain 只和 --pdf 一起用");
@@ -235,6 +281,7 @@ int main(int argc, char** argv) {
     auto parsed = ParseOptions(CommandLineArguments(argc, argv));
     if (const int* status = std::get_if<int>(&parsed)) return *status;
     Options& options = std::get<Options>(parsed);
+    if (options.marking) return MarkScans(options.scans, *options.csv, options.marked);
     if (!ReadNames(options)) return 1;
 
     pellarin::GenerationResult result =

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "PdfModuleLoader.h"
+#include "ModuleLoader.h"
 
 // Windows: the module is beside the program, where the installer puts every DLL.
-PellarinWriteSheetsPdf LoadPdfWriter(std::string& problem) {
+void* LoadModuleEntry(const std::string& name, const char* entry, std::string& problem) {
     wchar_t self[MAX_PATH + 1];
     const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
@@ -14,15 +14,13 @@ PellarinWriteSheetsPdf LoadPdfWriter(std::string& problem) {
     }
     std::wstring path(self, length);
     path.erase(path.find_last_of(L"\\/") + 1);
-    path += L"pellarin-pdf.dll";
+    path += std::wstring(name.begin(), name.end()) + L".dll";
     HMODULE module = LoadLibraryW(path.c_str());
     if (!module) {
-        problem = "没有安装 PDF 模块（pellarin-pdf.dll），或者它无法加载";
+        problem = "没有安装模块 " + name + ".dll，或者它无法加载";
         return nullptr;
     }
-    if (FARPROC entry = GetProcAddress(module, PELLARIN_PDF_ENTRY)) {
-        return reinterpret_cast<PellarinWriteSheetsPdf>(reinterpret_cast<void*>(entry));
-    }
-    problem = "PDF 模块不完整";
+    if (FARPROC found = GetProcAddress(module, entry)) return reinterpret_cast<void*>(found);
+    problem = "模块不完整：" + name + ".dll";
     return nullptr;
 }

@@ -3,9 +3,9 @@
 
 #include <climits>
 
-#include "PdfModuleLoader.h"
+#include "ModuleLoader.h"
 
-PellarinWriteSheetsPdf LoadPdfWriter(std::string& problem) {
+void* LoadModuleEntry(const std::string& name, const char* entry, std::string& problem) {
     char self[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0) {
@@ -14,17 +14,18 @@ PellarinWriteSheetsPdf LoadPdfWriter(std::string& problem) {
     }
     std::string folder(self, static_cast<std::size_t>(length));
     folder.erase(folder.rfind('/') + 1);
-    for (const std::string& candidate : {folder + "pellarin-pdf.so", folder + PELLARIN_MODULE_DIR "/pellarin-pdf.so"}) {
+    const std::string file = name + ".so";
+    for (const std::string& candidate : {folder + file, folder + PELLARIN_MODULE_DIR "/" + file}) {
         if (access(candidate.c_str(), R_OK) != 0) continue;
         void* module = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!module) {
-            problem = std::string("PDF 模块无法加载：") + dlerror();
+            problem = "模块 " + file + " 无法加载：" + dlerror();
             return nullptr;
         }
-        if (void* entry = dlsym(module, PELLARIN_PDF_ENTRY)) return reinterpret_cast<PellarinWriteSheetsPdf>(entry);
-        problem = "PDF 模块不完整：" + candidate;
+        if (void* found = dlsym(module, entry)) return found;
+        problem = "模块不完整：" + candidate;
         return nullptr;
     }
-    problem = "没有安装 PDF 模块（pellarin-pdf.so）";
+    problem = "没有安装模块 " + file;
     return nullptr;
 }

@@ -1,0 +1,106 @@
+#include "MarkModule.h"
+
+#include <QGuiApplication>
+#include <cerrno>
+#include <cstdio>
+#include <optional>
+
+#include "MarkRun.h"
+#include "MarkedPdf.h"
+#include "export/DocumentWriter.h"
+#include "export/FilePlacement.h"
+
+namespace {
+
+void Say(const std::string& what) { std::fprintf(stderr, "pellarin-sheets：%s\n", what.c_str()); }
+
+}  // namespace
+
+extern "C" Q_DECL_EXPORT int pellarin_mark_scans(const PellarinMarkRequest* request) {
+#ifndef Q_OS_WIN
+    // No window is shown, so no display is needed. (Windows always has its own platform.)
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
+    static int argc = 1;
+    static char name[] = "pellarin-sheets";
+    static char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    if (request->cleanUp) pellarin::UseCleanUpList(static_cast<pellarin::CleanUpList*>(request->cleanUp));
+
+    const std::string csvPath = request->csv;
+    if (pellarin::NameTaken(csvPath)) {
+        Say(csvPath + "：" + pellarin::DescribeFileError(EEXIST));
+        return 1;
+    }
+    int error = 0;
+    const std::unique_ptr<pellarin::PendingFile> csv = pellarin::PendingFile::Create(csvPath, error);
+    if (!csv) {
+        Say(csvPath + "：" + pellarin::DescribeFileError(error));
+        return 1;
+    }
+    std::optional<markrun::MarkedPdf> marked;
+    try {
+        if (request->marked) marked.emplace(request->marked);
+    } catch (const pellarin::DocumentError& e) {
+        Say(e.path() + "：" + e.what());
+        return 1;
+    }
+
+    std::vector<std::string> files(request->files, request->files + request->fileCount);
+    int writeError = csv->Write(markrun::CsvHeader().data(), markrun::CsvHeader().size());
+    int pages = 0, doubtful = 0;
+    std::string pdfProblem;
+    int unreadableFiles = 0;
+    markrun::Options options;
+    options.keepStraight = marked.has_value();
+    const int unrecognised = markrun::MarkFiles(files, options, [&](markrun::MarkedPage& page) {
+        const std::string rows = markrun::CsvRows(page);
+        if (writeError == 0) writeError = csv->Write(rows.data(), rows.size());
+        if (page.fileUnreadable) {
+            Say(page.file + "：" + page.marks.reason);
+            return;
+        }
+        ++pages;
+        if (!page.marks.recognised) {
+            Say(page.file + " 第 " + std::to_string(page.page) + " 页：" + page.marks.reason);
+            return;
+        }
+        for (const auto& mark : page.marks.marks) doubtful += mark.result && mark.verdict == scan::Verdict::Doubtful;
+        if (marked && pdfProblem.empty()) {
+            try {
+                marked->Add(page);
+            } catch (const pellarin::DocumentError& e) {
+                pdfProblem = e.what();
+            }
+        }
+    }, unreadableFiles);
+
+    int status = unreadableFiles > 0 ? 1 : unrecognised > 0 ? 3 : 0;
+    if (writeError == 0) writeError = csv->Finish();
+    if (writeError == 0) writeError = csv->PlaceWithoutReplacing();
+    if (writeError != 0) {
+        Say(csvPath + "：" + pellarin::DescribeFileError(writeError));
+        status = 1;
+    }
+    if (marked) {
+        if (pdfProblem.empty() && marked->pages() > 0) {
+            try {
+                marked->Finish();
+            } catch (const pellarin::DocumentError& e) {
+                pdfProblem = e.what();
+            }
+        } else if (pdfProblem.empty()) {
+            pdfProblem = "没有认出的试卷，没有写批改后的 PDF";
+        }
+        if (!pdfProblem.empty()) {
+            Say(std::string(request->marked) + "：" + pdfProblem);
+            status = 1;
+        }
+    }
+    Say("批改了 " + std::to_string(pages - unrecognised) + " 页，" + std::to_string(unrecognised) + " 页认不出；" +
+        std::to_string(doubtful) + " 题待核（请人核对）");
+    return status;
+}
