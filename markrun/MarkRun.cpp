@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -118,13 +119,13 @@ public:
     }
 
     // Queues a page; hands on what is done in order, waiting while too many are in hand.
-    void Add(MarkedPage page, std::function<Picture()> picture, const std::function<void(MarkedPage&)>& sink) {
+    void Add(MarkedPage page, std::function<Picture()> picture, bool wholeFile, const std::function<void(MarkedPage&)>& sink) {
         std::unique_lock lock(m_mutex);
         while (m_queue.size() + m_running + m_done.size() >= m_limit) {
             Deliver(lock, sink, false);
             if (m_queue.size() + m_running + m_done.size() >= m_limit) m_finished.wait(lock);
         }
-        m_queue.push_back({m_next++, std::move(page), std::move(picture)});
+        m_queue.push_back({m_next++, std::move(page), std::move(picture), wholeFile});
         m_wake.notify_one();
         Deliver(lock, sink, false);
     }
@@ -138,6 +139,7 @@ private:
         std::size_t order;
         MarkedPage page;
         std::function<Picture()> picture;
+        bool wholeFile;
     };
 
     void Work() {
@@ -149,11 +151,15 @@ private:
             m_queue.pop_front();
             ++m_running;
             lock.unlock();
+            const auto start = std::chrono::steady_clock::now();
             Picture picture = task.picture();
+            task.page.readingSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             if (picture.image) {
                 task.page.marks = scan::MarkPage(*picture.image, m_keepStraight);
             } else {
                 task.page.marks.reason = picture.problem;
+                // A picture file whose one picture cannot be read is a file not read at all.
+                if (task.wholeFile) task.page.fileUnreadable = true, task.page.page = 0;
             }
             lock.lock();
             --m_running;
@@ -221,7 +227,11 @@ int MarkFiles(const std::vector<std::string>& files, const Options& options,
     unreadableFiles = 0;
     int unrecognised = 0;
     auto counted = [&](MarkedPage& page) {
-        if (!page.marks.recognised) ++unrecognised;
+        if (page.fileUnreadable) {
+            ++unreadableFiles;
+        } else if (!page.marks.recognised) {
+            ++unrecognised;
+        }
         sink(page);
     };
     const int threads = options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
@@ -239,17 +249,16 @@ int MarkFiles(const std::vector<std::string>& files, const Options& options,
         if (problem.empty() && IsPdf(file)) {
             problem = scan::ReadPdfPictures(file, [&](int number, scan::PdfPicture picture) {
                 auto shared = std::make_shared<scan::PdfPicture>(std::move(picture));
-                workers.Add({file, number, {}, false}, [shared] { return Decode(std::move(*shared)); }, counted);
+                workers.Add({file, number, {}, false}, [shared] { return Decode(std::move(*shared)); }, false, counted);
             });
         } else if (problem.empty()) {
-            workers.Add({file, 1, {}, false}, [file] { return ReadPictureFile(file); }, counted);
+            workers.Add({file, 1, {}, false}, [file] { return ReadPictureFile(file); }, true, counted);
         }
         if (!problem.empty()) {
             workers.Finish(counted);
-            ++unreadableFiles;
             MarkedPage page{file, 0, {}, true};
             page.marks.reason = problem;
-            sink(page);
+            counted(page);
         }
     }
     workers.Finish(counted);

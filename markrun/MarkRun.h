@@ -16,6 +16,7 @@ struct MarkedPage {
     int page = 0;       // from 1; 0 where the file could not be read at all
     scan::PageMarks marks;  // marks.recognised false: marks.reason says why
     bool fileUnreadable = false;
+    double readingSeconds = 0;  // taking the page's picture out of its file and decoding it
 };
 
 struct Options {

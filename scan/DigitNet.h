@@ -14,11 +14,11 @@ inline constexpr int kSide = 28;
 inline constexpr int kClasses = 11;
 inline constexpr int kNotADigit = 10;
 
-// The layers, in the order their weights are stored: conv 5x5 1->8 (same padding), ReLU,
-// max-pool 2; conv 3x3 8->16 (same padding), ReLU, max-pool 2; dense 784->64, ReLU;
-// dense 64->11, softmax.
+// The layers, in the order their weights are stored: conv 5x5 1->12 (same padding), ReLU,
+// max-pool 2; conv 3x3 12->24 (same padding), ReLU, max-pool 2; dense 1176->96, ReLU;
+// dense 96->11, softmax.
 struct NetShape {
-    static constexpr int kC1 = 8, kK1 = 5, kC2 = 16, kK2 = 3, kHidden = 64;
+    static constexpr int kC1 = 12, kK1 = 5, kC2 = 24, kK2 = 3, kHidden = 96;
     static constexpr int kFlat = kC2 * 7 * 7;
     static constexpr std::size_t kW1 = 0, kB1 = kW1 + kC1 * kK1 * kK1;
     static constexpr std::size_t kW2 = kB1 + kC1, kB2 = kW2 + kC2 * kC1 * kK2 * kK2;

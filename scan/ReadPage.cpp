@@ -3,12 +3,9 @@
 #include <zbar.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <numeric>
-#include <cstdio>
-#include <cstdlib>
-#include <cstdio>
-#include <cstdlib>
 
 #include "marking/ProblemValue.h"
 
@@ -32,7 +29,7 @@ struct Group {
 
 // Ink in connected pieces (8 neighbours), specks dropped, then pieces that stand over each
 // other (the bar of a 5 apart from its body) taken as one digit, left to right.
-std::vector<Group> Digits(const InkMap& map) {
+std::vector<Group> Digits(const InkMap& map, std::size_t* separate = nullptr) {
     std::vector<Group> pieces;
     std::vector<std::uint8_t> seen(map.mask.size(), 0);
     std::vector<int> stack;
@@ -62,6 +59,7 @@ std::vector<Group> Digits(const InkMap& map) {
         if (g.pixels.size() >= 8) pieces.push_back(std::move(g));
     }
     std::sort(pieces.begin(), pieces.end(), [](const Group& a, const Group& b) { return a.x0 + a.x1 < b.x0 + b.x1; });
+    if (separate) *separate = pieces.size();
     std::vector<Group> digits;
     for (Group& p : pieces) {
         if (!digits.empty()) {
@@ -120,11 +118,11 @@ std::vector<Group> SplitWide(const std::vector<Group>& digits, const InkMap& map
 // A digit as the recogniser sees it: its ink scaled so that its longer side is 20 pixels,
 // each pixel the mean of the ink it covers, put on 28 x 28 with its centre of mass in the
 // middle, as MNIST's digits are.
-std::array<float, kSide * kSide> Normalised(const Group& g, const InkMap& map) {
+std::array<float, kSide * kSide> Normalised(const Group& g, const InkMap& map, double size = 20) {
     const int w = g.x1 - g.x0 + 1, h = g.y1 - g.y0 + 1;
     std::vector<float> crop(static_cast<std::size_t>(w) * h, 0.0f);
     for (int i : g.pixels) crop[(i / map.width - g.y0) * w + (i % map.width - g.x0)] = map.ink[i];
-    const double scale = 20.0 / std::max(w, h);
+    const double scale = size / std::max(w, h);
     const int sw = std::max(1, static_cast<int>(std::lround(w * scale))), sh = std::max(1, static_cast<int>(std::lround(h * scale)));
     std::vector<float> small(static_cast<std::size_t>(sw) * sh, 0.0f);
     for (int y = 0; y < sh; ++y) {
@@ -238,7 +236,8 @@ FoundFrame FindFrame(const GreyImage& page, Rect box, Point near, double reachMm
     return found;
 }
 
-BoxReading ReadBox(const GreyImage& page, Rect box, std::size_t expectedDigits, Point near, double reachMm) {
+BoxReading ReadBox(const GreyImage& page, Rect box, std::size_t expectedDigits, Point near, double reachMm,
+                   CutDigits* cut) {
     const double s = kPixelsPerMm;
     const int bw = static_cast<int>(std::lround(box.width * s)), bh = static_cast<int>(std::lround(box.height * s));
     auto dark = [&](int x, int y) { return x < 0 || y < 0 || x >= page.width || y >= page.height ? 0 : 255 - page.at(x, y); };
@@ -291,7 +290,8 @@ BoxReading ReadBox(const GreyImage& page, Rect box, std::size_t expectedDigits, 
     }
     if (inkCount < 40) reading.doubt = "框里只有一点痕迹";
     if (outside > 10) reading.doubt = "字写到了框外";
-    const std::vector<Group> pieces = Digits(map);
+    std::size_t separate = 0;  // pieces of ink apart from each other, before any are joined
+    const std::vector<Group> pieces = Digits(map, &separate);
     if (pieces.empty()) {  // nothing but specks
         reading.blank = reading.doubt.empty();
         return reading;
@@ -359,26 +359,30 @@ BoxReading ReadBox(const GreyImage& page, Rect box, std::size_t expectedDigits, 
             candidates.push_back(std::move(parts));
         }
     }
+    if (cut) {  // the trainer's: the digits as this reader cuts them, as many as were written
+        for (const std::vector<Group>& digits : candidates) {
+            if (digits.size() != cut->count) continue;
+            for (const Group& g : digits) cut->images.push_back(Normalised(g, map));
+            break;
+        }
+        return reading;
+    }
     double surest = -1;
     std::vector<std::vector<Probabilities>> ways;
     for (std::size_t c = 0; c < candidates.size(); ++c) {
         const std::vector<Group>& digits = candidates[c];
         if (digits.empty() || digits.size() > 3) continue;
         BoxReading read = reading;
-        read.plainPieces = c == 0 && digits.size() == pieces.size() &&
+        read.plainPieces = c == 0 && digits.size() == separate &&
                            std::all_of(digits.begin(), digits.end(), [](const Group& g) { return g.x1 - g.x0 <= 1.05 * (g.y1 - g.y0); });
         double sure = 1;
         for (const Group& g : digits) {
-            const auto norm = Normalised(g, map);
-            const Probabilities p = Classify(norm);
-            if (const char* dump = std::getenv("PELLARIN_DUMP_DIGITS")) {  // DEBUG
-                static int n = 0;
-                const int t = static_cast<int>(std::max_element(p.begin(), p.end()) - p.begin());
-                std::string name = std::string(dump) + "/" + std::to_string(n++) + "-" + std::to_string(t) + "-" + std::to_string(static_cast<int>(p[t] * 100)) + ".pgm";
-                FILE* f = std::fopen(name.c_str(), "wb");
-                std::fprintf(f, "P5 28 28 255\n");
-                for (float v : norm) std::fputc(255 - static_cast<int>(v * 255), f);
-                std::fclose(f);
+            // The digit at three sizes, their probabilities averaged: a reading that holds
+            // only at one size is not one to trust.
+            Probabilities p{};
+            for (const double size : {18.0, 20.0, 22.0}) {
+                const Probabilities one = Classify(Normalised(g, map, size));
+                for (int k = 0; k < kClasses; ++k) p[k] += one[k] / 3;
             }
             // The likeliest digit; writing the network takes for no digit at all is marked so.
             const int top = static_cast<int>(std::max_element(p.begin(), p.begin() + 10) - p.begin());
@@ -419,7 +423,10 @@ Verdict Judge(const BoxReading& reading, int result, double& certainty) {
         certainty = pExpected;
         return Verdict::Right;
     }
-    if (reading.doubt.empty() && reading.plainPieces && reading.digits != expected &&
+    // A reading of another value is only trusted where the writing stood as separate digits, or
+    // was cut into as many digits as the answer has: a digit lost or gained by the cutting is
+    // the reader's mistake, not the child's.
+    if (reading.doubt.empty() && (reading.plainPieces || reading.digits.size() == expected.size()) && reading.digits != expected &&
         reading.digits.find('?') == std::string::npos && pRead >= kWrongAt && pExpected < 0.01) {
         certainty = pRead;
         return Verdict::Wrong;
@@ -490,6 +497,8 @@ std::function<Point(Point)> PageCorrection(const GreyImage& page, int boxes) {
 
 PageMarks MarkPage(const GreyImage& picture, bool keepStraight) {
     PageMarks page;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
     auto squares = FindSquares(picture);
     if (const std::string* why = std::get_if<std::string>(&squares)) {
         page.reason = *why;
@@ -515,6 +524,8 @@ PageMarks MarkPage(const GreyImage& picture, bool keepStraight) {
         return page;
     }
     page.straight = Straighten(picture, *map, kPixelsPerMm, {0, 0, paper::kPageWidth, paper::kPageHeight});
+    const Clock::time_point straightened = Clock::now();
+    page.registrationSeconds = std::chrono::duration<double>(straightened - start).count();
     const int count = std::min<int>(static_cast<int>(page.sheet.problems.size()), paper::kProblems);
     // Where the boxes are: paper that curls, or a sheet that lay crooked in the scanner, moves
     // them by a few millimetres from where the corners put them, smoothly across the page.
@@ -530,20 +541,11 @@ PageMarks MarkPage(const GreyImage& picture, bool keepStraight) {
             const Rect box = paper::AnswerBox(i);
             mark.reading = ReadBox(page.straight, box, std::to_string(*mark.result).size(), correction(box.centre()), 1.5);
             mark.verdict = Judge(mark.reading, *mark.result, mark.certainty);
-            if (const char* dump = std::getenv("PELLARIN_DUMP_BOXES"); dump && mark.verdict == Verdict::Doubtful && !mark.reading.doubt.empty()) {  // DEBUG
-                static int n = 0;
-                const scan::Rect& r = mark.reading.where;
-                const int x0 = static_cast<int>(r.x) - 16, y0 = static_cast<int>(r.y) - 16, w = static_cast<int>(r.width) + 32, h = static_cast<int>(r.height) + 32;
-                std::string name = std::string(dump) + "/" + std::to_string(n++) + "-" + mark.reading.digits + "-" + std::to_string(*mark.result) + "-" + (mark.reading.doubt.empty() ? "read" : mark.reading.doubt.substr(0, 3) == "字" ? "out" : "x") + ".pgm";
-                FILE* f = std::fopen(name.c_str(), "wb");
-                std::fprintf(f, "P5 %d %d 255\n", w, h);
-                for (int y = y0; y < y0 + h; ++y) for (int x = x0; x < x0 + w; ++x) std::fputc(x >= 0 && y >= 0 && x < page.straight.width && y < page.straight.height ? page.straight.at(x, y) : 0, f);
-                std::fclose(f);
-            }
         }
         page.marks.push_back(std::move(mark));
     }
     page.recognised = true;
+    page.recognitionSeconds = std::chrono::duration<double>(Clock::now() - straightened).count();
     if (!keepStraight) page.straight = {};
     return page;
 }

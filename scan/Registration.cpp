@@ -178,7 +178,7 @@ std::variant<Squares, std::string> FindSquares(const GreyImage& picture) {
                     std::array<const Blob*, 4> q{&candidates[a], &candidates[b], &candidates[c], &candidates[d]};
                     double lo = 1e9, hi = 0, mean = 0;
                     for (const Blob* blob : q) lo = std::min(lo, blob->side()), hi = std::max(hi, blob->side()), mean += blob->side() / 4;
-                    if (hi > 1.8 * lo) continue;
+                    if (hi > 1.45 * lo) continue;
                     std::array<Point, 4> p;
                     Point centre{};
                     for (int i = 0; i < 4; ++i) {
@@ -194,7 +194,7 @@ std::variant<Squares, std::string> FindSquares(const GreyImage& picture) {
                     const double ratio = shortSide / longSide;
                     if (ratio < shape * 0.75 || ratio > shape * 1.25) continue;
                     const double size = mean / shortSide;
-                    if (size < relative * 0.55 || size > relative * 1.6) continue;
+                    if (size < relative * 0.7 || size > relative * 1.4) continue;
                     // Convex: every turn the same way.
                     bool convex = true;
                     for (int i = 0; i < 4; ++i) {

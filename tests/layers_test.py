@@ -21,11 +21,13 @@ FORBIDDEN = {
     "fonts": ["export/", "sheets/", "practice/", "records/", "print/", "ui/", "app/", "tools/"],
     "sheets": ["export/", "fonts/", "records/", "print/", "ui/", "app/", "tools/"],
     "print": ["practice/", "records/", "ui/", "app/", "tools/"],
-    "marking": ["export/", "fonts/", "sheets/", "records/", "print/", "ui/", "app/", "tools/"],
+    "marking": ["export/", "fonts/", "sheets/", "records/", "print/", "scan/", "markrun/", "ui/", "app/", "tools/"],
+    "scan": ["export/", "fonts/", "sheets/", "records/", "print/", "markrun/", "ui/", "app/", "tools/"],
+    "markrun": ["records/", "ui/", "app/", "tools/"],
     "ui": ["app/", "tools/"],
 }
 # Plain C++: no Qt at all.
-WITHOUT_QT = ("generator", "practice", "records", "marking")
+WITHOUT_QT = ("generator", "practice", "records", "marking", "scan")
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]', re.M)
 for layer, forbidden in FORBIDDEN.items():
     for folder, _, files in os.walk(os.path.join(ROOT, layer)):

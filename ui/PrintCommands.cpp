@@ -132,9 +132,9 @@ void PrintCommands::Preview(bool answers) {
     marks->setObjectName(QStringLiteral("Marks"));
     marks->setCheckable(true);
     marks->setChecked(m_marks);
-    marks->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    marks->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     marks->setToolTip(QStringLiteral("印上四角的方块、二维码和答题框，交上来的试卷扫描后可以自动批改；"
-                                     "不勾选则和输出框里的一样（Ctrl+M）"));
+                                     "不勾选则和输出框里的一样（Ctrl+G）"));
     auto* classList = new QAction(QStringLiteral("班级名单…"), &dialog);
     classList->setObjectName(QStringLiteral("ClassList"));
     classList->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));

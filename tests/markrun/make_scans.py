@@ -2,11 +2,13 @@
 sheets rendered by poppler, held-out handwriting (MNIST digits and fonts the recogniser never
 saw) written into the answer boxes (right answers, wrong ones, blanks), and each page degraded
 as scanners and phones degrade them: turned up to 4 degrees, seen at an angle, 150 to 300 dpi,
-blurred, noisy, unevenly lit, JPEG-compressed, in grey or colour, one page upside down and one
-a photo with the desk around it. The pages are wrapped in a PDF by img2pdf, as a scanning app
+blurred, noisy, unevenly lit, JPEG-compressed, in grey or colour, one page upside down, one
+sideways and one a photo with the desk around it. The pages are wrapped in a PDF by img2pdf, as a scanning app
 would. Writes scan.pdf and truth.json (what each page's boxes hold) into OUT_DIR.
 
-usage: make_scans.py PELLARIN_SHEETS DIGITS_DIR OUT_DIR [SHEETS] [SEED]"""
+With --grey-300 every page is a grey 300 dpi scan, as the benchmark's are.
+
+usage: make_scans.py PELLARIN_SHEETS DIGITS_DIR OUT_DIR [SHEETS] [SEED] [--grey-300]"""
 import io
 import json
 import os
@@ -20,6 +22,7 @@ from PIL import Image, ImageFilter
 TOOL, DIGITS, OUT = sys.argv[1], sys.argv[2], sys.argv[3]
 SHEETS = int(sys.argv[4]) if len(sys.argv) > 4 else 10
 SEED = int(sys.argv[5]) if len(sys.argv) > 5 else 7
+PLAIN_300 = "--grey-300" in sys.argv
 RENDER_DPI = 300
 MM = RENDER_DPI / 25.4
 
@@ -56,7 +59,7 @@ def write_digits(page, text, x_mm, y_mm, rng, mnist, fonts):
     """Writes `text` in a child's hand into the box at (x_mm, y_mm) of a 300 dpi page."""
     height = rng.uniform(4.6, 6.6) if len(text) < 3 else rng.uniform(4.2, 5.2)
     tile = int(round(height * MM * 28 / 20))
-    advance = height * rng.uniform(0.66, 0.82)
+    advance = height * rng.uniform(0.72, 0.92)
     total = advance * (len(text) - 1)
     cx = x_mm + BOX_W / 2 - total / 2 + rng.uniform(-0.8, 0.8)
     cy = y_mm + BOX_H / 2 + rng.uniform(-0.5, 0.5)
@@ -95,13 +98,15 @@ def degrade(page, rng, index, photo):
     else:
         view = (Image.QUAD, [c for point in moved for c in point])
     angle = rng.uniform(-4, 4)
-    dpi = rng.choice([150, 200, 240, 300])
+    dpi = 300 if PLAIN_300 else rng.choice([150, 200, 240, 300])
     for fill in (255, 0):
         target = image if fill == 255 else mask
         target = target.transform((w, h), view[0], view[1], Image.BILINEAR, fillcolor=fill)
         target = target.rotate(angle, Image.BILINEAR, expand=True, fillcolor=fill)
         if index == 1:
             target = target.rotate(180)
+        if index == 6:
+            target = target.rotate(90, expand=True)
         target = target.resize((int(target.width * dpi / RENDER_DPI), int(target.height * dpi / RENDER_DPI)), Image.LANCZOS)
         if fill == 255:
             image = target
@@ -121,10 +126,10 @@ def degrade(page, rng, index, photo):
         desk[oy:oy + a.shape[0], ox:ox + a.shape[1]] = np.where(off, desk[oy:oy + a.shape[0], ox:ox + a.shape[1]], a)
         a = desk
     image = Image.fromarray(np.clip(a, 0, 255).astype(np.uint8))
-    if index % 3 == 2:  # a colour scanner: paper a little yellow
+    if index % 3 == 2 and not PLAIN_300:  # a colour scanner: paper a little yellow
         image = Image.merge("RGB", [image.point(lambda v: min(255, v * 1.0)), image.point(lambda v: v * 0.98),
                                     image.point(lambda v: v * 0.9)])
-    if index == 3:
+    if index == 3 and not PLAIN_300:
         return image, "PNG"
     return image, "JPEG"
 
@@ -166,7 +171,7 @@ def main():
                 x, y = box(i)
                 write_digits(page, str(written), x, y, rng, mnist, fonts)
             answers.append({"problem": problem, "result": right, "written": written})
-        image, kind = degrade(page, rng, index, photo=index == 4)
+        image, kind = degrade(page, rng, index, photo=index == 4 and not PLAIN_300)
         name = os.path.join(OUT, f"scan-{index + 1:02d}.{'png' if kind == 'PNG' else 'jpg'}")
         image.save(name, kind, **({"quality": rng.randint(60, 90)} if kind == "JPEG" else {}))
         files.append(name)

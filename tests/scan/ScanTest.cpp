@@ -157,26 +157,48 @@ TEST(BoxReading, BlankBoxesAndWritingThatLeftTheBox) {
 }
 
 TEST(Verdicts, OnlyAConfidentReadIsMarkedWithoutAPerson) {
-    auto reading = [](std::string digits, float sure) {
-        scan::BoxReading r;
-        r.digits = digits;
-        for (char c : digits) {
+    auto digits = [](std::string text, float sure) {
+        std::vector<scan::Probabilities> out;
+        for (char c : text) {
             scan::Probabilities p{};
             p.fill((1 - sure) / 10);
             p[c - '0'] = sure;
-            r.perDigit.push_back(p);
+            out.push_back(p);
         }
+        return out;
+    };
+    // The writing standing as separate digits, read one way.
+    auto reading = [&](std::string text, float sure) {
+        scan::BoxReading r;
+        r.digits = text;
+        r.perDigit = digits(text, sure);
+        r.ways = {r.perDigit};
+        r.plainPieces = true;
         return r;
     };
     double certainty = 0;
     EXPECT_EQ(scan::Judge(reading("45", 0.999f), 45, certainty), scan::Verdict::Right);
     EXPECT_EQ(scan::Judge(reading("46", 0.999f), 45, certainty), scan::Verdict::Wrong);
     EXPECT_EQ(scan::Judge(reading("4", 0.999f), 45, certainty), scan::Verdict::Wrong);
-    EXPECT_EQ(scan::Judge(reading("45", 0.9f), 45, certainty), scan::Verdict::Doubtful);
+    EXPECT_EQ(scan::Judge(reading("45", 0.5f), 45, certainty), scan::Verdict::Doubtful);
     EXPECT_EQ(scan::Judge(reading("46", 0.9f), 45, certainty), scan::Verdict::Doubtful);
     scan::BoxReading doubted = reading("45", 0.999f);
     doubted.doubt = "字写到了框外";
     EXPECT_EQ(scan::Judge(doubted, 45, certainty), scan::Verdict::Doubtful);
+    // A digit lost by cutting touching digits apart is the reader's doing: no 错.
+    scan::BoxReading cut = reading("4", 0.999f);
+    cut.plainPieces = false;
+    EXPECT_EQ(scan::Judge(cut, 45, certainty), scan::Verdict::Doubtful);
+    // Another way of cutting the writing reads the right result: no 错, whatever the surest way says.
+    scan::BoxReading either = reading("48", 0.999f);
+    either.ways.push_back(digits("45", 0.8f));
+    EXPECT_EQ(scan::Judge(either, 45, certainty), scan::Verdict::Right);
+    either.ways.back() = digits("45", 0.2f);
+    EXPECT_EQ(scan::Judge(either, 45, certainty), scan::Verdict::Doubtful);
+    // A blank box is 错, and never 对.
+    scan::BoxReading blank;
+    blank.blank = true;
+    EXPECT_EQ(scan::Judge(blank, 0, certainty), scan::Verdict::Wrong);
 }
 
 // The recogniser on held-out handwriting: MNIST digits and whole fonts that training never saw.

@@ -14,10 +14,10 @@ from checks import Checks  # noqa: E402
 
 HELPER, SOURCE, DIGITS = sys.argv[1:4]
 checks = Checks()
-body = open(SOURCE).read().split("kWeights[] = {")[1].split("};")[0]
+body = open(SOURCE).read().split("kDigitWeights[] = {")[1].split("};")[0]
 w = np.array([float(v) for v in re.findall(r"[-+0-9.eE]+", body)], dtype=np.float64)
-shapes = [("w1", (8, 1, 5, 5)), ("b1", (8,)), ("w2", (16, 8, 3, 3)), ("b2", (16,)), ("w3", (64, 784)), ("b3", (64,)),
-          ("w4", (11, 64)), ("b4", (11,))]
+shapes = [("w1", (12, 1, 5, 5)), ("b1", (12,)), ("w2", (24, 12, 3, 3)), ("b2", (24,)), ("w3", (96, 1176)), ("b3", (96,)),
+          ("w4", (11, 96)), ("b4", (11,))]
 layers, at = {}, 0
 for name, shape in shapes:
     size = int(np.prod(shape))

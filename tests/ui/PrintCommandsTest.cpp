@@ -2,6 +2,7 @@
 // changes the page count, a print through the preview's printer gives the same pages as
 // pellarin-sheets --pdf, and saving as PDF writes the file or reports why not.
 #include <QAction>
+#include <algorithm>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPrintPreviewDialog>
@@ -160,6 +161,37 @@ private slots:
         QCOMPARE(std::count_if(printedWords.begin(), printedWords.end(),
                                [](const Word& w) { return w.text == QStringLiteral("批改码"); }), 3);
         compareWords(printed, tool);
+    }
+
+    // 扫描批改 (Ctrl+G) off prints the sheets as the box has them, as --plain does; the choice
+    // holds for the PDF saved from the preview too.
+    void marksCanBeLeftOffAsPlainDoes() {
+        if (popplerMissing()) QSKIP("poppler's pdftotext runs on Linux only; the Linux build compares these pages");
+        QTemporaryDir folder;
+        const QString printed = folder.filePath(QStringLiteral("plain-printed.pdf"));
+        const QString tool = folder.filePath(QStringLiteral("plain-tool.pdf"));
+        sheets({"--pdf", tool, "--plain"});
+        withPreview([this] { menuEntry(QStringLiteral("打印预览…"))->trigger(); }, [&](QPrintPreviewDialog* dialog) {
+            auto* marks = dialog->findChild<QAction*>(QStringLiteral("Marks"));
+            QVERIFY(marks && marks->isChecked());
+            dialog->activateWindow();
+            QTRY_VERIFY(dialog->isActiveWindow());
+            QTest::keyClick(dialog, Qt::Key_G, Qt::ControlModifier);
+            QVERIFY(!marks->isChecked());
+            dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+            dialog->printer()->setOutputFileName(printed);
+            dialog->findChild<QPrintPreviewWidget*>()->print();
+        });
+        const std::vector<Word> printedWords = words(printed);
+        QVERIFY(std::none_of(printedWords.begin(), printedWords.end(),
+                             [](const Word& w) { return w.text == QStringLiteral("批改码"); }));
+        compareWords(printed, tool);
+        // Still off at the next preview, until it is turned on again.
+        withPreview([this] { menuEntry(QStringLiteral("打印预览…"))->trigger(); }, [](QPrintPreviewDialog* dialog) {
+            auto* marks = dialog->findChild<QAction*>(QStringLiteral("Marks"));
+            QVERIFY(!marks->isChecked());
+            marks->trigger();
+        });
     }
 
     void saveAsPdfWritesTheFileOrSaysWhy() {
@@ -419,7 +451,7 @@ private slots:
             dialog->resize(1024, 768);
             QApplication::processEvents();
             auto* toolbar = dialog->findChild<QToolBar*>();
-            for (const char* name : {"Print", "AnswerKey", "ClassList", "SavePdf"}) {
+            for (const char* name : {"Print", "AnswerKey", "Marks", "ClassList", "SavePdf"}) {
                 auto* action = dialog->findChild<QAction*>(QString::fromLatin1(name));
                 QVERIFY2(action, name);
                 QWidget* button = toolbar->widgetForAction(action);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "scan/DigitNet.h"
+#include "scan/ReadPage.h"
 
 namespace {
 
@@ -158,6 +159,78 @@ Image NotADigit(const std::vector<Sample>& data, Random& r) {
         }
     }
     return img;
+}
+
+// Digits as the reader sees them on a scanned sheet: 1 to 3 training digits written into a
+// printed box in a child's size and spacing, the box blurred, sampled as coarsely as a 150 dpi
+// scan and noisy, then found and cut into digits by the reader itself. Teaches the network
+// the pieces of neighbours and the strokes that the reader's own cutting leaves.
+std::vector<Sample> Harvest(const std::vector<Sample>& data, std::uint64_t seed, int boxes) {
+    std::vector<Sample> out;
+    const double s = scan::kPixelsPerMm;
+    const scan::Rect box{3, 3, 14, 9};
+    for (int b = 0; b < boxes; ++b) {
+        Random r{seed ^ (0xB0C5ull << 32) ^ static_cast<std::uint64_t>(b) * 0x9E3779B97F4A7C15ull};
+        const int count = 1 + r.Below(3);
+        std::vector<const Sample*> digits;
+        for (int i = 0; i < count; ++i) digits.push_back(&data[r.Below(static_cast<int>(data.size()))]);
+        const double paper = r.Uniform(200, 250), ink = r.Uniform(15, 110);
+        std::vector<double> page(20 * 8 * 15 * 8, paper);
+        const int w = 160, h = 120;
+        auto put = [&](int x, int y, double v) {
+            if (x >= 0 && y >= 0 && x < w && y < h) page[y * w + x] = std::min(page[y * w + x], v);
+        };
+        // The printed frame, light grey.
+        const int x0 = static_cast<int>(box.x * s), y0 = static_cast<int>(box.y * s);
+        const int bw = static_cast<int>(box.width * s), bh = static_cast<int>(box.height * s);
+        const double frame = paper * 0.6;
+        for (int t = -1; t <= 1; ++t) {
+            for (int x = x0; x <= x0 + bw; ++x) put(x, y0 + t, frame), put(x, y0 + bh + t, frame);
+            for (int y = y0; y <= y0 + bh; ++y) put(x0 + t, y, frame), put(x0 + bw + t, y, frame);
+        }
+        // The digits, as a child spaces them.
+        const double height = count < 3 ? r.Uniform(4.4, 6.8) : r.Uniform(4.0, 5.4);
+        const double tile = height * s * 28 / 20, advance = height * s * r.Uniform(0.62, 0.9);
+        const double cx = x0 + bw / 2.0 - advance * (count - 1) / 2 + r.Uniform(-4, 4), cy = y0 + bh / 2.0 + r.Uniform(-3, 3);
+        for (int i = 0; i < count; ++i) {
+            const Image img = Augment(digits[i]->image, r);
+            const double left = cx + i * advance - tile / 2 + r.Uniform(-2, 2), top = cy - tile / 2;
+            for (int y = 0; y < static_cast<int>(tile); ++y) {
+                for (int x = 0; x < static_cast<int>(tile); ++x) {
+                    const double a = At(img, x * 28 / tile - 0.5, y * 28 / tile - 0.5);
+                    if (a > 0.02) put(static_cast<int>(left) + x, static_cast<int>(top) + y, paper - (paper - ink) * a);
+                }
+            }
+        }
+        // A scan's softness and coarseness, and its noise.
+        const int step = r.Below(3) == 0 ? 2 : 1;
+        scan::GreyImage picture(w, h);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                double sum = 0;
+                int n = 0;
+                const int bx = x / step * step, by = y / step * step;
+                for (int dy = -1; dy <= step; ++dy) {
+                    for (int dx = -1; dx <= step; ++dx) {
+                        const int xx = bx + dx, yy = by + dy;
+                        if (xx >= 0 && yy >= 0 && xx < w && yy < h) sum += page[yy * w + xx], ++n;
+                    }
+                }
+                const double soft = r.Uniform(0, 1) < 0.5 ? sum / n : page[y * w + x];
+                picture.at(x, y) = static_cast<std::uint8_t>(std::clamp(soft + r.Uniform(-6, 6), 0.0, 255.0));
+            }
+        }
+        scan::CutDigits cut;
+        cut.count = static_cast<std::size_t>(count);
+        scan::ReadBox(picture, box, cut.count, {}, 1.0, &cut);
+        if (cut.images.size() != cut.count) continue;
+        for (int i = 0; i < count; ++i) {
+            Sample sample{digits[i]->label, {}};
+            std::copy(cut.images[i].begin(), cut.images[i].end(), sample.image.begin());
+            out.push_back(sample);
+        }
+    }
+    return out;
 }
 
 // Forward and backward through the network for one sample, adding to `grad`. Returns the loss.
@@ -332,6 +405,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "train-digits: no training digits in %s\n", dir.c_str());
         return 1;
     }
+    // Digits as the reader cuts them from scanned boxes: half the digits each epoch sees.
+    std::vector<Sample> harvested;
+    {
+        std::vector<std::vector<Sample>> parts(2);
+        std::thread other([&] { parts[1] = Harvest(train, seed + 1, 7000); });
+        parts[0] = Harvest(train, seed, 7000);
+        other.join();
+        for (auto& part : parts) harvested.insert(harvested.end(), part.begin(), part.end());
+    }
+    std::printf("%zu digits cut from synthetic boxes\n", harvested.size());
     Random random{seed};
     std::vector<float> w(S::kWeights);
     // He initialisation.
@@ -344,12 +427,12 @@ int main(int argc, char** argv) {
     init(S::kW3, S::kB3 - S::kW3, S::kFlat);
     init(S::kW4, S::kB4 - S::kW4, S::kHidden);
     std::vector<double> velocity(S::kWeights, 0.0);
-    constexpr int kBatch = 64, kEpochs = 30;
+    constexpr int kBatch = 64, kEpochs = 20;
     std::vector<int> order(train.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
     for (int epoch = 0; epoch < kEpochs; ++epoch) {
         for (std::size_t i = order.size() - 1; i > 0; --i) std::swap(order[i], order[random.Below(static_cast<int>(i + 1))]);
-        const double rate = 0.02 * std::pow(0.88, epoch);
+        const double rate = 0.02 * std::pow(0.84, epoch);
         double lossSum = 0;
         for (std::size_t start = 0; start + kBatch <= order.size(); start += kBatch) {
             std::array<std::vector<double>, 2> grads{std::vector<double>(S::kWeights), std::vector<double>(S::kWeights)};
@@ -357,9 +440,12 @@ int main(int argc, char** argv) {
             auto half = [&](int t) {
                 for (int k = t * kBatch / 2; k < (t + 1) * kBatch / 2; ++k) {
                     Random own{seed ^ (static_cast<std::uint64_t>(epoch) << 40) ^ (start + k) * 0x9E3779B97F4A7C15ull};
-                    // One in ten is writing that is no digit.
+                    // One in ten is writing that is no digit; four in ten digits cut from boxes.
                     if (k % 10 == 9) {
                         losses[t] += Learn(w, Augment(NotADigit(train, own), own), scan::kNotADigit, grads[t]);
+                    } else if (k % 10 < 4) {
+                        const Sample& s = harvested[own.Below(static_cast<int>(harvested.size()))];
+                        losses[t] += Learn(w, s.image, s.label, grads[t]);
                     } else {
                         const Sample& s = train[order[start + k]];
                         losses[t] += Learn(w, Augment(s.image, own), s.label, grads[t]);
@@ -387,11 +473,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::fprintf(out, "// The digit recogniser's weights, written by `make model` (tools/model/train-digits.cpp,\n"
-                      "// seed %llu). Do not edit.\n#include \"DigitNet.h\"\n\nnamespace scan {\nnamespace {\n"
-                      "constexpr float kWeights[] = {\n",
+                      "// seed %llu). Do not edit.\n#include <cstddef>\n#include <iterator>\n\nnamespace scan {\n"
+                      "extern const float kDigitWeights[];\nextern const std::size_t kDigitWeightCount;\n"
+                      "const float kDigitWeights[] = {\n",
                  static_cast<unsigned long long>(seed));
     for (std::size_t i = 0; i < w.size(); ++i) std::fprintf(out, "%.8g,%s", w[i], i % 8 == 7 ? "\n" : " ");
-    std::fprintf(out, "\n};\nstatic_assert(std::size(kWeights) == NetShape::kWeights);\n}  // namespace\n\n"
-                      "std::span<const float> TrainedWeights() { return kWeights; }\n\n}  // namespace scan\n");
+    std::fprintf(out, "\n};\nconst std::size_t kDigitWeightCount = std::size(kDigitWeights);\n}  // namespace scan\n");
     return std::fclose(out) == 0 ? 0 : 1;
 }
