@@ -9,30 +9,35 @@ namespace {
 
 using S = NetShape;
 
-// Same-padded convolution of `in` (channels x side x side) into `out`, then ReLU.
+// Same-padded convolution of `in` (channels x side x side) into `out`, then ReLU. Each input
+// plane is copied once into a zero border, so that the inner loops run along whole rows.
 void Convolve(const float* in, int inChannels, int side, const float* w, const float* b, int outChannels, int k,
               float* out) {
-    const int pad = k / 2;
-    for (int o = 0; o < outChannels; ++o) {
+    const int pad = k / 2, wide = side + 2 * pad;
+    std::vector<float> padded(static_cast<std::size_t>(inChannels) * wide * wide, 0.0f);
+    for (int c = 0; c < inChannels; ++c) {
         for (int y = 0; y < side; ++y) {
-            for (int x = 0; x < side; ++x) {
-                float sum = b[o];
-                for (int c = 0; c < inChannels; ++c) {
-                    const float* kernel = w + (o * inChannels + c) * k * k;
-                    const float* plane = in + c * side * side;
-                    for (int ky = 0; ky < k; ++ky) {
-                        const int sy = y + ky - pad;
-                        if (sy < 0 || sy >= side) continue;
-                        for (int kx = 0; kx < k; ++kx) {
-                            const int sx = x + kx - pad;
-                            if (sx < 0 || sx >= side) continue;
-                            sum += kernel[ky * k + kx] * plane[sy * side + sx];
-                        }
+            std::copy(in + (c * side + y) * side, in + (c * side + y + 1) * side, &padded[(c * wide + y + pad) * wide + pad]);
+        }
+    }
+    for (int o = 0; o < outChannels; ++o) {
+        float* plane = out + o * side * side;
+        std::fill(plane, plane + side * side, b[o]);
+        for (int c = 0; c < inChannels; ++c) {
+            const float* kernel = w + (o * inChannels + c) * k * k;
+            const float* source = &padded[c * wide * wide];
+            for (int ky = 0; ky < k; ++ky) {
+                for (int kx = 0; kx < k; ++kx) {
+                    const float weight = kernel[ky * k + kx];
+                    for (int y = 0; y < side; ++y) {
+                        const float* row = source + (y + ky) * wide + kx;
+                        float* target = plane + y * side;
+                        for (int x = 0; x < side; ++x) target[x] += weight * row[x];
                     }
                 }
-                out[(o * side + y) * side + x] = std::max(sum, 0.0f);
             }
         }
+        for (int i = 0; i < side * side; ++i) plane[i] = std::max(plane[i], 0.0f);
     }
 }
 

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <map>
 #include <numeric>
+#include <tuple>
 
 #include "marking/ProblemValue.h"
 
@@ -203,34 +205,41 @@ FoundFrame FindFrame(const GreyImage& page, Rect box, Point near, double reachMm
         paperLevel = around[around.size() * 85 / 100];
     }
     auto dark = [&](int x, int y) { return x < 0 || y < 0 || x >= page.width || y >= page.height ? 0 : paperLevel - page.at(x, y); };
+    // Where a line could run: a pixel darker than the paper, or one beside it across the line.
+    // Kept as running sums along rows and columns over the region searched, so that each side
+    // of each place tried is counted at once.
+    const int rx = x0 - reach - 2, ry = y0 - reach - 2, rw = bw + 2 * reach + 5, rh = bh + 2 * reach + 5;
+    std::vector<std::uint8_t> inked(static_cast<std::size_t>(rw) * rh);
+    for (int y = 0; y < rh; ++y) {
+        for (int x = 0; x < rw; ++x) inked[y * rw + x] = dark(rx + x, ry + y) > 40;
+    }
+    auto at = [&](int x, int y) { return x < 0 || y < 0 || x >= rw || y >= rh ? 0 : inked[y * rw + x]; };
+    std::vector<int> rows(static_cast<std::size_t>(rw + 1) * rh, 0), columns(static_cast<std::size_t>(rh + 1) * rw, 0);
+    for (int y = 0; y < rh; ++y) {
+        for (int x = 0; x < rw; ++x) {
+            const int horizontal = at(x, y - 1) | at(x, y) | at(x, y + 1), vertical = at(x - 1, y) | at(x, y) | at(x + 1, y);
+            rows[y * (rw + 1) + x + 1] = rows[y * (rw + 1) + x] + horizontal;
+            columns[x * (rh + 1) + y + 1] = columns[x * (rh + 1) + y] + vertical;
+        }
+    }
+    // Of the row at y, the columns x .. x + n - 1 (region coordinates); of the column likewise.
+    auto along = [&](int x, int y, int n) { return rows[y * (rw + 1) + x + n] - rows[y * (rw + 1) + x]; };
+    auto down = [&](int x, int y, int n) { return columns[x * (rh + 1) + y + n] - columns[x * (rh + 1) + y]; };
     // The place where the frame's weakest side is most nearly whole: a printed line runs the
     // side's whole length, where a child's stroke or a neighbour's text covers only part of it.
-    auto across = [&](int x, int y, bool vertical) {
-        const int a = vertical ? dark(x - 1, y) : dark(x, y - 1), b = dark(x, y), c = vertical ? dark(x + 1, y) : dark(x, y + 1);
-        return std::max({a, b, c}) > 40 ? 1 : 0;
-    };
-    auto frame = [&](int x, int y, long& weakest) {
-        long top = 0, bottom = 0, left = 0, right = 0;
-        for (int i = 0; i < bw; ++i) top += across(x + i, y, false), bottom += across(x + i, y + bh, false);
-        for (int i = 0; i < bh; ++i) left += across(x, y + i, true), right += across(x + bw, y + i, true);
+    auto frame = [&](int px, int py, long& weakest) {
+        const int x = px - rx, y = py - ry;
+        const long top = along(x, y, bw), bottom = along(x, y + bh, bw), left = down(x, y, bh), right = down(x + bw, y, bh);
         // Each side as a share of its length, in thousandths; the weakest, then all four.
         weakest = std::min({top * 1000 / bw, bottom * 1000 / bw, left * 1000 / bh, right * 1000 / bh});
         return weakest * 4000 + (top + bottom) * 1000 / bw + (left + right) * 1000 / bh;
     };
     FoundFrame found{x0, y0, 0};
     long bestScore = -1, weakest = 0;
-    // Every other pixel, then the best of those finely.
-    for (int dy = -reach; dy <= reach; dy += 2) {
-        for (int dx = -reach; dx <= reach; dx += 2) {
+    for (int dy = -reach; dy <= reach; ++dy) {
+        for (int dx = -reach; dx <= reach; ++dx) {
             const long score = frame(x0 + dx, y0 + dy, weakest);
             if (score > bestScore) bestScore = score, found = {x0 + dx, y0 + dy, weakest};
-        }
-    }
-    const FoundFrame coarse = found;
-    for (int dy = -1; dy <= 1; ++dy) {
-        for (int dx = -1; dx <= 1; ++dx) {
-            const long score = frame(coarse.x + dx, coarse.y + dy, weakest);
-            if (score > bestScore) bestScore = score, found = {coarse.x + dx, coarse.y + dy, weakest};
         }
     }
     return found;
@@ -369,6 +378,7 @@ BoxReading ReadBox(const GreyImage& page, Rect box, std::size_t expectedDigits, 
     }
     double surest = -1;
     std::vector<std::vector<Probabilities>> ways;
+    std::map<std::tuple<int, int, int, int, std::size_t>, Probabilities> readDigits;
     for (std::size_t c = 0; c < candidates.size(); ++c) {
         const std::vector<Group>& digits = candidates[c];
         if (digits.empty() || digits.size() > 3) continue;
@@ -378,12 +388,19 @@ BoxReading ReadBox(const GreyImage& page, Rect box, std::size_t expectedDigits, 
         double sure = 1;
         for (const Group& g : digits) {
             // The digit at three sizes, their probabilities averaged: a reading that holds
-            // only at one size is not one to trust.
-            Probabilities p{};
-            for (const double size : {18.0, 20.0, 22.0}) {
-                const Probabilities one = Classify(Normalised(g, map, size));
-                for (int k = 0; k < kClasses; ++k) p[k] += one[k] / 3;
+            // only at one size is not one to trust. A piece that stands the same in several
+            // ways of cutting is read once.
+            const auto key = std::make_tuple(g.x0, g.x1, g.y0, g.y1, g.pixels.size());
+            auto known = readDigits.find(key);
+            if (known == readDigits.end()) {
+                Probabilities sum{};
+                for (const double size : {18.0, 20.0, 22.0}) {
+                    const Probabilities one = Classify(Normalised(g, map, size));
+                    for (int k = 0; k < kClasses; ++k) sum[k] += one[k] / 3;
+                }
+                known = readDigits.emplace(key, sum).first;
             }
+            const Probabilities p = known->second;
             // The likeliest digit; writing the network takes for no digit at all is marked so.
             const int top = static_cast<int>(std::max_element(p.begin(), p.begin() + 10) - p.begin());
             const bool struck = p[kNotADigit] > 0.8;
