@@ -44,6 +44,7 @@ TEST_PACKAGES_NO_RECOMMENDS := libreoffice-writer-nogui
 # Wine and Xvfb to run the programs and their tests, ImageMagick and xdotool to look at them.
 WIN_BUILD ?= build-windows
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest ninja-build dpkg-dev tcl \
+	nasm autoconf automake libtool autopoint \
 	nsis zip wine wine64 xvfb xauth imagemagick xdotool
 
 .PHONY: all deps test-deps windows-deps build run test sanitize bench package windows windows-reproducible test-windows clean \

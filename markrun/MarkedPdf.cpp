@@ -117,10 +117,13 @@ void MarkedPdf::Add(const MarkedPage& page) {
     QString said = QString::number(marks.score());
     p.drawText(QPointF((paper::kScoreX + 1) * u, paper::kHeadingBaseline * u), said);
     if (doubtful > 0) {
-        p.setFont(fonts::Columns(9));
-        const double width = QFontMetricsF(score, s.writer.get()).horizontalAdvance(said);
-        p.drawText(QPointF((paper::kScoreX + 2) * u + width, paper::kHeadingBaseline * u),
-                   QStringLiteral("（另有 %1 题待核）").arg(doubtful));
+        // On the title's line at the right, clear of the heading: the score counts only what
+        // was decided.
+        QFont note = fonts::Columns(10);
+        p.setFont(note);
+        const QString text = QStringLiteral("另有 %1 题待核").arg(doubtful);
+        const double width = QFontMetricsF(note, s.writer.get()).horizontalAdvance(text);
+        p.drawText(QPointF((paper::kPageWidth - 16) * u - width, paper::kTitleBaseline * u), text);
     }
 }
 

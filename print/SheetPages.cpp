@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <optional>
 
-#include <qrcodegen/QrCode.hpp>
+#include <qrcodegen/qrcodegen.hpp>
 
 #include "fonts/Fonts.h"
 #include "marking/PaperLayout.h"

@@ -31,7 +31,7 @@ struct Group {
 
 // Ink in connected pieces (8 neighbours), specks dropped, then pieces that stand over each
 // other (the bar of a 5 apart from its body) taken as one digit, left to right.
-std::vector<Group> Digits(const InkMap& map, std::size_t* separate = nullptr) {
+std::vector<Group> Pieces(const InkMap& map, std::size_t* separate = nullptr) {
     std::vector<Group> pieces;
     std::vector<std::uint8_t> seen(map.mask.size(), 0);
     std::vector<int> stack;
@@ -157,6 +157,73 @@ std::array<float, kSide * kSide> Normalised(const Group& g, const InkMap& map, d
         }
     }
     return out;
+}
+
+// The ways of cutting the writing into digits: the pieces as they stand (touching digits cut
+// apart); as many digits as the answer has, the closest pieces joined or the widest cut where
+// the least ink joins them; and all the ink cut by its columns into as many.
+std::vector<std::vector<Group>> WaysToCut(const std::vector<Group>& pieces, const InkMap& map, std::size_t expectedDigits) {
+    std::vector<std::vector<Group>> candidates{SplitWide(pieces, map)};
+    for (std::size_t count : {expectedDigits, candidates[0].size()}) {
+        if (count < 1 || count > 3) continue;
+        std::vector<Group> shaped = pieces;
+        while (shaped.size() > count) {
+            std::size_t join = 0;
+            int gap = 1 << 30;
+            for (std::size_t i = 0; i + 1 < shaped.size(); ++i) {
+                if (shaped[i + 1].x0 - shaped[i].x1 < gap) gap = shaped[i + 1].x0 - shaped[i].x1, join = i;
+            }
+            Group& a = shaped[join];
+            const Group& b = shaped[join + 1];
+            a.x0 = std::min(a.x0, b.x0), a.x1 = std::max(a.x1, b.x1), a.y0 = std::min(a.y0, b.y0), a.y1 = std::max(a.y1, b.y1);
+            a.pixels.insert(a.pixels.end(), b.pixels.begin(), b.pixels.end());
+            shaped.erase(shaped.begin() + static_cast<std::ptrdiff_t>(join) + 1);
+        }
+        while (shaped.size() < count) {
+            auto widest = std::max_element(shaped.begin(), shaped.end(),
+                                           [](const Group& a, const Group& b) { return a.x1 - a.x0 < b.x1 - b.x0; });
+            std::vector<Group> cut = CutAtLeastInk(*widest, map);
+            if (cut.size() < 2) break;
+            const auto at = shaped.erase(widest);
+            shaped.insert(at, cut.begin(), cut.end());
+        }
+        if (shaped.size() == count) candidates.push_back(std::move(shaped));
+    }
+    // And all the ink cut into as many digits by its columns, where the least ink stands
+    // between them: a digit broken into pieces that stand over their neighbours' (a 0 written
+    // in two strokes beside a 1) is whole again.
+    for (std::size_t count : {expectedDigits, candidates[0].size()}) {
+        if (count < 2 || count > 3) continue;
+        Group all{1 << 30, -1, 1 << 30, -1, {}};
+        for (const Group& g : pieces) {
+            all.x0 = std::min(all.x0, g.x0), all.x1 = std::max(all.x1, g.x1), all.y0 = std::min(all.y0, g.y0), all.y1 = std::max(all.y1, g.y1);
+            all.pixels.insert(all.pixels.end(), g.pixels.begin(), g.pixels.end());
+        }
+        const int w = all.x1 - all.x0 + 1;
+        std::vector<int> column(w, 0);
+        for (int i : all.pixels) ++column[i % map.width - all.x0];
+        std::vector<int> cuts;
+        for (std::size_t k = 1; k < count; ++k) {
+            const int centre = static_cast<int>(w * k / count), reach = w / (2 * static_cast<int>(count));
+            int cut = centre;
+            for (int x = std::max(1, centre - reach); x <= std::min(w - 2, centre + reach); ++x) {
+                if (column[x] < column[cut]) cut = x;
+            }
+            cuts.push_back(all.x0 + cut);
+        }
+        std::vector<Group> parts(count, Group{1 << 30, -1, 1 << 30, -1, {}});
+        for (int i : all.pixels) {
+            const int x = i % map.width, y = i / map.width;
+            const std::size_t part = static_cast<std::size_t>(std::upper_bound(cuts.begin(), cuts.end(), x) - cuts.begin());
+            Group& g = parts[part];
+            g.pixels.push_back(i);
+            g.x0 = std::min(g.x0, x), g.x1 = std::max(g.x1, x), g.y0 = std::min(g.y0, y), g.y1 = std::max(g.y1, y);
+        }
+        if (std::all_of(parts.begin(), parts.end(), [](const Group& g) { return g.pixels.size() >= 8; })) {
+            candidates.push_back(std::move(parts));
+        }
+    }
+    return candidates;
 }
 
 }  // namespace
@@ -300,74 +367,13 @@ BoxReading ReadBox(const GreyImage& page, Rect box, std::size_t expectedDigits, 
     if (inkCount < 40) reading.doubt = "框里只有一点痕迹";
     if (outside > 10) reading.doubt = "字写到了框外";
     std::size_t separate = 0;  // pieces of ink apart from each other, before any are joined
-    const std::vector<Group> pieces = Digits(map, &separate);
+    const std::vector<Group> pieces = Pieces(map, &separate);
     if (pieces.empty()) {  // nothing but specks
         reading.blank = reading.doubt.empty();
         return reading;
     }
-    // The writing as the pieces stand, and as as many digits as the answer has: the closest
-    // pieces joined, or the widest cut where the least ink joins them. The reading the network
-    // is surest of is kept.
-    std::vector<std::vector<Group>> candidates{SplitWide(pieces, map)};
-    for (std::size_t count : {expectedDigits, candidates[0].size()}) {
-        if (count < 1 || count > 3) continue;
-        std::vector<Group> shaped = pieces;
-        while (shaped.size() > count) {
-            std::size_t join = 0;
-            int gap = 1 << 30;
-            for (std::size_t i = 0; i + 1 < shaped.size(); ++i) {
-                if (shaped[i + 1].x0 - shaped[i].x1 < gap) gap = shaped[i + 1].x0 - shaped[i].x1, join = i;
-            }
-            Group& a = shaped[join];
-            const Group& b = shaped[join + 1];
-            a.x0 = std::min(a.x0, b.x0), a.x1 = std::max(a.x1, b.x1), a.y0 = std::min(a.y0, b.y0), a.y1 = std::max(a.y1, b.y1);
-            a.pixels.insert(a.pixels.end(), b.pixels.begin(), b.pixels.end());
-            shaped.erase(shaped.begin() + static_cast<std::ptrdiff_t>(join) + 1);
-        }
-        while (shaped.size() < count) {
-            auto widest = std::max_element(shaped.begin(), shaped.end(),
-                                           [](const Group& a, const Group& b) { return a.x1 - a.x0 < b.x1 - b.x0; });
-            std::vector<Group> cut = CutAtLeastInk(*widest, map);
-            if (cut.size() < 2) break;
-            const auto at = shaped.erase(widest);
-            shaped.insert(at, cut.begin(), cut.end());
-        }
-        if (shaped.size() == count) candidates.push_back(std::move(shaped));
-    }
-    // And all the ink cut into as many digits by its columns, where the least ink stands
-    // between them: a digit broken into pieces that stand over their neighbours' (a 0 written
-    // in two strokes beside a 1) is whole again.
-    for (std::size_t count : {expectedDigits, candidates[0].size()}) {
-        if (count < 2 || count > 3) continue;
-        Group all{1 << 30, -1, 1 << 30, -1, {}};
-        for (const Group& g : pieces) {
-            all.x0 = std::min(all.x0, g.x0), all.x1 = std::max(all.x1, g.x1), all.y0 = std::min(all.y0, g.y0), all.y1 = std::max(all.y1, g.y1);
-            all.pixels.insert(all.pixels.end(), g.pixels.begin(), g.pixels.end());
-        }
-        const int w = all.x1 - all.x0 + 1;
-        std::vector<int> column(w, 0);
-        for (int i : all.pixels) ++column[i % map.width - all.x0];
-        std::vector<int> cuts;
-        for (std::size_t k = 1; k < count; ++k) {
-            const int centre = static_cast<int>(w * k / count), reach = w / (2 * static_cast<int>(count));
-            int cut = centre;
-            for (int x = std::max(1, centre - reach); x <= std::min(w - 2, centre + reach); ++x) {
-                if (column[x] < column[cut]) cut = x;
-            }
-            cuts.push_back(all.x0 + cut);
-        }
-        std::vector<Group> parts(count, Group{1 << 30, -1, 1 << 30, -1, {}});
-        for (int i : all.pixels) {
-            const int x = i % map.width, y = i / map.width;
-            const std::size_t part = static_cast<std::size_t>(std::upper_bound(cuts.begin(), cuts.end(), x) - cuts.begin());
-            Group& g = parts[part];
-            g.pixels.push_back(i);
-            g.x0 = std::min(g.x0, x), g.x1 = std::max(g.x1, x), g.y0 = std::min(g.y0, y), g.y1 = std::max(g.y1, y);
-        }
-        if (std::all_of(parts.begin(), parts.end(), [](const Group& g) { return g.pixels.size() >= 8; })) {
-            candidates.push_back(std::move(parts));
-        }
-    }
+    // Read every way of cutting it; the reading the network is surest of is kept.
+    const std::vector<std::vector<Group>> candidates = WaysToCut(pieces, map, expectedDigits);
     if (cut) {  // the trainer's: the digits as this reader cuts them, as many as were written
         for (const std::vector<Group>& digits : candidates) {
             if (digits.size() != cut->count) continue;

@@ -26,6 +26,9 @@ declare -A pinned=(
     [libzip]=1.7.3-1
     [sqlite3]=3.40.1-2+deb12u2
     [qr-code-generator]=1.8.0-1.1
+    [zbar]=0.23.92-7+deb12u1
+    [libjpeg-turbo]=1:2.1.5-2
+    [qpdf]=11.3.0-1+deb12u1
 )
 # What the program needs of Qt: Core, Gui, Widgets, PrintSupport, Test and the windows,
 # offscreen and minimal platforms. Debian's source leaves out src/3rdparty/wintab, so tablets
@@ -192,10 +195,68 @@ build_qrcodegen() {
     touch "$stamp"
 }
 
+# zbar, the QR code reader, as a DLL (LGPL-2.1): autotools, QR codes only, nothing of video,
+# windows or other libraries. MinGW has no iconv, and zbar's QR stage opens one even in binary
+# mode, where it converts nothing: a header that serves UTF-8 and Latin-1 is enough.
+zbar_flags=(
+    --enable-shared --disable-static --enable-codes=qrcode --disable-video --disable-pthread --disable-doc
+    --disable-nls --without-imagemagick --without-graphicsmagick --without-jpeg --without-gtk --without-gir
+    --without-qt --without-qt5 --without-python --without-java --without-dbus --without-npapi --without-x
+    --without-xshm --without-xv
+)
+build_zbar() {
+    local stamp; stamp="$(stamp_of zbar zbar "${zbar_flags[@]}" "$(sha256sum "$here/iconv.h" | cut -c1-12)")"
+    [ -f "$stamp" ] && return 0
+    local src; src="$(fetch_source zbar)"
+    local bld="$cache/build/zbar"
+    rm -rf "$bld" && cp -a "$src" "$bld" && mkdir -p "$bld/shim" && cp "$here/iconv.h" "$bld/shim/iconv.h"
+    echo "Building zbar for Windows from $src" >&2
+    (cd "$bld" && autoreconf -fi >&2 &&
+        ./configure --host=x86_64-w64-mingw32 --prefix="$prefix" CC=x86_64-w64-mingw32-gcc-posix \
+            CPPFLAGS="-I$bld/shim" LDFLAGS="-Wl,--no-insert-timestamp" "${zbar_flags[@]}" >&2 &&
+        make -j"$jobs" >&2 && make install >&2)
+    # A static iconv or the like makes libtool build no DLL at all, and make still succeeds.
+    [ -f "$prefix/bin/libzbar-0.dll" ] || { echo "zbar built no DLL" >&2; exit 1; }
+    rm -rf "$bld"
+    touch "$stamp"
+}
+
+# libjpeg-turbo, which qpdf needs for JPEG; with nasm, its SIMD code is built too.
+libjpeg_flags=(-DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON)
+# qpdf (Apache-2.0), its library alone: the host's zlib, GnuTLS and OpenSSL are never looked
+# for (pkg-config is off), its own crypto is used, and its checks link MinGW's libadvapi32.a by
+# that name, or they all fail and it falls back quietly to 32-bit file offsets.
+qpdf_flags=(
+    -DPKG_CONFIG_EXECUTABLE=/bin/false -DUSE_IMPLICIT_CRYPTO=OFF -DREQUIRE_CRYPTO_NATIVE=ON
+    -DZLIB_INCLUDE_DIR=/usr/x86_64-w64-mingw32/include -DZLIB_LIBRARY=/usr/x86_64-w64-mingw32/lib/libz.dll.a
+    -DBUILD_STATIC_LIBS=OFF -DBUILD_SHARED_LIBS=ON -DBUILD_DOC=OFF -DREQUIRE_CRYPTO_GNUTLS=OFF -DREQUIRE_CRYPTO_OPENSSL=OFF
+)
+build_qpdf() {
+    local stamp; stamp="$(stamp_of qpdf qpdf "${qpdf_flags[@]}" "${pinned[libjpeg-turbo]}")"
+    [ -f "$stamp" ] && return 0
+    local src; src="$(fetch_source qpdf)"
+    local bld="$cache/build/qpdf"
+    rm -rf "$bld" && mkdir -p "$bld" && cp -a "$src" "$bld/src"
+    echo "Building qpdf for Windows from $src" >&2
+    sed -i 's/\bAdvapi32\b/advapi32/g' "$bld/src/CMakeLists.txt"
+    cmake -G Ninja -S "$bld/src" -B "$bld/build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \
+        -DJPEG_INCLUDE_DIR="$prefix/include" -DJPEG_LIBRARY="$prefix/lib/libjpeg.a" "${qpdf_flags[@]}" >&2
+    cmake --build "$bld/build" --target libqpdf -j "$jobs" >&2
+    cmake --install "$bld/build" --component dev >&2
+    cmake --install "$bld/build" --component Unspecified >&2
+    ls "$prefix"/bin/qpdf*.dll >/dev/null 2>&1 || { echo "qpdf built no DLL" >&2; exit 1; }
+    rm -rf "$bld"
+    touch "$stamp"
+}
+
 build_cmake_source qt6-base qtbase "${qt_flags[@]}"
 build_cmake_source libzip libzip "${libzip_flags[@]}"
 build_sqlite
 build_qrcodegen
+build_zbar
+build_cmake_source libjpeg-turbo libjpeg-turbo "${libjpeg_flags[@]}"
+build_qpdf
 
 # Qt's Chinese texts are the same files on every system: Debian's, beside the Windows Qt.
 mkdir -p "$prefix/translations"
@@ -203,9 +264,16 @@ cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$prefix/translations/"
 
 # The licences of what the installer ships, and where each source came from.
 licences="$prefix/licenses"
-if ! grep -qs "qr-code-generator=${pinned[qr-code-generator]}" "$licences/SOURCES.txt"; then
+if ! grep -qs "qpdf=${pinned[qpdf]}" "$licences/SOURCES.txt"; then
     mkdir -p "$licences/qt" "$licences/libzip" "$licences/zlib" "$licences/mingw-w64" "$licences/sqlite" \
-        "$licences/qrcodegen"
+        "$licences/qrcodegen" "$licences/zbar" "$licences/qpdf" "$licences/libjpeg-turbo"
+    zbar_src="$(fetch_source zbar)"
+    cp "$zbar_src/COPYING" "$zbar_src/LICENSE.md" "$zbar_src/debian/copyright" "$licences/zbar/" 2>/dev/null ||
+        cp "$zbar_src/COPYING" "$zbar_src/debian/copyright" "$licences/zbar/"
+    qpdf_src="$(fetch_source qpdf)"
+    cp "$qpdf_src/LICENSE.txt" "$qpdf_src/debian/copyright" "$licences/qpdf/"
+    jpeg_src="$(fetch_source libjpeg-turbo)"
+    cp "$jpeg_src/LICENSE.md" "$jpeg_src/README.ijg" "$jpeg_src/debian/copyright" "$licences/libjpeg-turbo/"
     qt_src="$(fetch_source qt6-base)"
     cp "$qt_src"/LICENSES/* "$qt_src/debian/copyright" "$licences/qt/"
     zip_src="$(fetch_source libzip)"
@@ -227,6 +295,10 @@ if ! grep -qs "qr-code-generator=${pinned[qr-code-generator]}" "$licences/SOURCE
         echo "  apt-get source --download-only qr-code-generator=${pinned[qr-code-generator]}: its upstream"
         echo "    tarball, with no Debian patches applied (the archive lacks the Debian tarball),"
         echo "    linked into the programs to print QR codes"
+        echo "  apt-get source zbar=${pinned[zbar]}  (libzbar-0.dll, under the GNU LGPL version 2.1: the DLL"
+        echo "    can be replaced by a build of the same version made from that source)"
+        echo "  apt-get source qpdf=${pinned[qpdf]}  (qpdf29.dll, Apache License 2.0)"
+        echo "  apt-get source libjpeg-turbo=${pinned[libjpeg-turbo]}  (linked into qpdf29.dll)"
         echo "  zlib: the libz-mingw-w64 package, source package libz-mingw-w64"
         echo "  libstdc++-6.dll, libgcc_s_seh-1.dll: GCC's runtime (source package gcc-mingw-w64),"
         echo "    under the GPL with the GCC Runtime Library Exception"

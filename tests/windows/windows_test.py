@@ -1,6 +1,6 @@
 """The Windows build under Wine, compared with the Linux build and installed as a user would.
 
-usage: windows_test.py LINUX_TOOL WINDOWS_TOOL WINE_RUN SETUP_EXE VERSION BUILD_DIR"""
+usage: windows_test.py LINUX_TOOL WINDOWS_TOOL WINE_RUN SETUP_EXE VERSION BUILD_DIR DIGITS_DIR"""
 import glob
 import hashlib
 import os
@@ -16,7 +16,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from checks import Checks  # noqa: E402
 from xdo import Xdo  # noqa: E402
 
-LINUX, WINDOWS, WINE, SETUP, VERSION, BUILD = sys.argv[1:7]
+LINUX, WINDOWS, WINE, SETUP, VERSION, BUILD, DIGITS = sys.argv[1:8]
 checks = Checks()
 check = checks.check
 PREFIX = os.environ.get("WINEPREFIX", os.path.join(BUILD, "wineprefix"))
@@ -39,6 +39,23 @@ for difficulty in ("难", "中", "易"):
         check(windows.returncode == 0 and windows.stdout == linux.stdout and len(linux.stdout) > 10000,
               f"{difficulty} within {limit}: the Windows text is byte for byte the Linux one "
               f"({len(windows.stdout)} and {len(linux.stdout)} bytes)")
+
+# Marking the same scans: the CSV is byte for byte the Linux one.
+with tempfile.TemporaryDirectory() as folder:
+    subprocess.run(["/usr/bin/python3", os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "markrun",
+                                                     "make_scans.py"), LINUX, DIGITS, folder, "4", "5"], check=True)
+    scan = os.path.join(folder, "scan.pdf")
+    photo = os.path.join(folder, "scan-04.png")
+    linux = run(LINUX, "--mark", scan, photo, "--csv", os.path.join(folder, "linux.csv"))
+    windows = run(WINDOWS, "--mark", wine_path(scan), wine_path(photo), "--csv", wine_path(os.path.join(folder, "windows.csv")),
+                  "--marked", wine_path(os.path.join(folder, "marked.pdf")))
+    check(linux.returncode == 0 and windows.returncode == 0,
+          f"both mark the scans ({linux.returncode}, {windows.returncode}: {windows.stderr.decode(errors='replace')[-300:]})")
+    same = (os.path.exists(os.path.join(folder, "windows.csv")) and
+            open(os.path.join(folder, "windows.csv"), "rb").read() == open(os.path.join(folder, "linux.csv"), "rb").read())
+    check(same, "the Windows CSV is byte for byte the Linux one")
+    check(os.path.getsize(os.path.join(folder, "marked.pdf")) > 10000 if os.path.exists(os.path.join(folder, "marked.pdf"))
+          else False, "the Windows program writes the marked pages")
 
 with tempfile.TemporaryDirectory() as folder:
     documents = {}
