@@ -409,7 +409,7 @@ BoxReading ReadBox(const GreyImage& page, Rect box, std::size_t expectedDigits, 
             const Probabilities p = known->second;
             // The likeliest digit; writing the network takes for no digit at all is marked so.
             const int top = static_cast<int>(std::max_element(p.begin(), p.begin() + 10) - p.begin());
-            const bool struck = p[kNotADigit] > 0.8;
+            const bool struck = p[kNotADigit] > 0.5;
             sure *= struck ? 0 : p[top];
             read.perDigit.push_back(p);
             read.digits += struck ? '?' : static_cast<char>('0' + top);
@@ -442,14 +442,18 @@ Verdict Judge(const BoxReading& reading, int result, double& certainty) {
         pExpected = std::max(pExpected, p);
     }
     for (const Probabilities& p : reading.perDigit) pRead *= *std::max_element(p.begin(), p.end());
-    if (reading.doubt.empty() && pExpected >= kRightAt) {
+    // Writing the network takes at all for no digit (struck out, scribbled over) is for a person.
+    const bool marked = std::any_of(reading.perDigit.begin(), reading.perDigit.end(),
+                                    [](const Probabilities& p) { return p[kNotADigit] > 0.1; });
+    if (reading.doubt.empty() && !marked && pExpected >= kRightAt) {
         certainty = pExpected;
         return Verdict::Right;
     }
     // A reading of another value is only trusted where the writing stood as separate digits, or
     // was cut into as many digits as the answer has: a digit lost or gained by the cutting is
     // the reader's mistake, not the child's.
-    if (reading.doubt.empty() && (reading.plainPieces || reading.digits.size() == expected.size()) && reading.digits != expected &&
+    if (reading.doubt.empty() && !marked && (reading.plainPieces || reading.digits.size() == expected.size()) &&
+        reading.digits != expected &&
         reading.digits.find('?') == std::string::npos && pRead >= kWrongAt && pExpected < 0.01) {
         certainty = pRead;
         return Verdict::Wrong;

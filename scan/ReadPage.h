@@ -87,7 +87,7 @@ std::function<Point(Point)> PageCorrection(const GreyImage& page, int boxes);
 // writing is the right result, read the likeliest way (对), or another value (错). Set on
 // held-out scans (tests/markrun/make_scans.py, 20 sheets, seed 11, never the tests' own) so that
 // fewer than 0.5 % of either verdict is false: there none of 437 wrong answers was marked 对
-// and 0.14 % of right ones 错, with 83 % decided.
+// and 0.14 % of right ones 错, with 82 % decided.
 inline constexpr double kRightAt = 0.6, kWrongAt = 0.9;
 
 // The verdict on a reading for a problem whose result is `result`.

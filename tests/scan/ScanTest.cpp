@@ -156,6 +156,65 @@ TEST(BoxReading, BlankBoxesAndWritingThatLeftTheBox) {
     EXPECT_EQ(scan::Judge(speck, 12, certainty), scan::Verdict::Doubtful);
 }
 
+namespace {
+
+// Held-out MNIST digits of `label`, as ink (0..1).
+std::vector<std::array<float, 784>> HeldOut(int label, std::size_t count) {
+    std::ifstream in(std::string(PELLARIN_DIGITS_DIR) + "/heldout-mnist.bin", std::ios::binary);
+    std::vector<std::array<float, 784>> out;
+    std::array<unsigned char, 785> record;
+    while (out.size() < count && in.read(reinterpret_cast<char*>(record.data()), record.size())) {
+        if (record[0] != label) continue;
+        out.emplace_back();
+        for (int j = 0; j < 784; ++j) out.back()[j] = record[1 + j] / 255.0f;
+    }
+    return out;
+}
+
+// A digit written into a box: 6 mm high, centred, pencil-dark.
+void Write(GreyImage& page, const std::array<float, 784>& digit, int left, int top) {
+    const double scale = 6 * scan::kPixelsPerMm / 20;
+    for (int y = 0; y < 28 * scale; ++y) {
+        for (int x = 0; x < 28 * scale; ++x) {
+            const float ink = digit[static_cast<int>(y / scale) * 28 + static_cast<int>(x / scale)];
+            auto& pixel = page.at(left + x, top + y);
+            pixel = std::min<int>(pixel, static_cast<int>(245 - 215 * ink));
+        }
+    }
+}
+
+}  // namespace
+
+// Held-out handwriting in a clean box is read and judged by itself; the same digits struck
+// through with an X go to a person.
+TEST(BoxReading, DigitsAreReadAndStruckOutOnesGoToAPerson) {
+    int right = 0, struckDecided = 0, tried = 0;
+    for (const int label : {3, 7}) {
+        for (const auto& digit : HeldOut(label, 10)) {
+            ++tried;
+            const GreyImage written = BoxPage(21, [&](GreyImage& p, int x, int y, int w, int h) {
+                Write(p, digit, x + w / 2 - 34, y + h / 2 - 34);
+            });
+            double certainty = 0;
+            right += scan::Judge(scan::ReadBox(written, paper::AnswerBox(21), 1), label, certainty) == scan::Verdict::Right;
+            const GreyImage struck = BoxPage(21, [&](GreyImage& p, int x, int y, int w, int h) {
+                Write(p, digit, x + w / 2 - 34, y + h / 2 - 34);
+                for (int t = 0; t < 48; ++t) {
+                    for (int d = -1; d <= 1; ++d) {
+                        p.at(x + w / 2 - 24 + t, y + 10 + t + d) = 30;
+                        p.at(x + w / 2 + 24 - t, y + 10 + t + d) = 30;
+                    }
+                }
+            });
+            const scan::Verdict verdict = scan::Judge(scan::ReadBox(struck, paper::AnswerBox(21), 1), label, certainty);
+            struckDecided += verdict != scan::Verdict::Doubtful;
+        }
+    }
+    ASSERT_EQ(tried, 20) << "no held-out digits in " << PELLARIN_DIGITS_DIR << " (make digits)";
+    EXPECT_GE(right, 17) << "of 20 clean digits marked 对";
+    EXPECT_LE(struckDecided, 1) << "of 20 struck-out digits decided without a person";
+}
+
 TEST(Verdicts, OnlyAConfidentReadIsMarkedWithoutAPerson) {
     auto digits = [](std::string text, float sure) {
         std::vector<scan::Probabilities> out;
