@@ -9,7 +9,6 @@ would. Writes scan.pdf and truth.json (what each page's boxes hold) into OUT_DIR
 With --grey-300 every page is a grey 300 dpi scan, as the benchmark's are.
 
 usage: make_scans.py PELLARIN_SHEETS DIGITS_DIR OUT_DIR [SHEETS] [SEED] [--grey-300]"""
-import io
 import json
 import os
 import random
@@ -127,7 +126,7 @@ def degrade(page, rng, index, photo):
         a = desk
     image = Image.fromarray(np.clip(a, 0, 255).astype(np.uint8))
     if index % 3 == 2 and not PLAIN_300:  # a colour scanner: paper a little yellow
-        image = Image.merge("RGB", [image.point(lambda v: min(255, v * 1.0)), image.point(lambda v: v * 0.98),
+        image = Image.merge("RGB", [image, image.point(lambda v: v * 0.98),
                                     image.point(lambda v: v * 0.9)])
     if index == 3 and not PLAIN_300:
         return image, "PNG"
