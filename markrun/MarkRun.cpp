@@ -96,13 +96,19 @@ Picture ReadPictureFile(const std::string& file) {
     return out;
 }
 
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
 bool IsPdf(const std::string& file) {
     QFile f(QString::fromUtf8(file));
     if (!f.open(QIODevice::ReadOnly)) return QFileInfo(f).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0;
     return f.read(1024).contains("%PDF-");
 }
 
-// Pages decoded and marked by worker threads, handed back in order.
+// Pages marked by worker threads, handed back in order. The pictures are decoded before they
+// are handed over: the workers run plain C++ alone, never Qt, which on Windows does not take
+// to threads it did not start.
 class Workers {
 public:
     Workers(int threads, bool keepStraight) : m_keepStraight(keepStraight) {
@@ -119,7 +125,7 @@ public:
     }
 
     // Queues a page; hands on what is done in order, waiting while too many are in hand.
-    void Add(MarkedPage page, std::function<Picture()> picture, bool wholeFile, const std::function<void(MarkedPage&)>& sink) {
+    void Add(MarkedPage page, Picture picture, bool wholeFile, const std::function<void(MarkedPage&)>& sink) {
         std::unique_lock lock(m_mutex);
         while (m_queue.size() + m_running + m_done.size() >= m_limit) {
             Deliver(lock, sink, false);
@@ -138,7 +144,7 @@ private:
     struct Task {
         std::size_t order;
         MarkedPage page;
-        std::function<Picture()> picture;
+        Picture picture;
         bool wholeFile;
     };
 
@@ -151,9 +157,7 @@ private:
             m_queue.pop_front();
             ++m_running;
             lock.unlock();
-            const auto start = std::chrono::steady_clock::now();
-            Picture picture = task.picture();
-            task.page.readingSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            Picture& picture = task.picture;
             if (picture.image) {
                 task.page.marks = scan::MarkPage(*picture.image, m_keepStraight);
             } else {
@@ -163,6 +167,7 @@ private:
             }
             lock.lock();
             --m_running;
+            task.picture = {};
             m_done.emplace(task.order, std::move(task.page));
             m_finished.notify_all();
         }
@@ -248,11 +253,16 @@ int MarkFiles(const std::vector<std::string>& files, const Options& options,
         }
         if (problem.empty() && IsPdf(file)) {
             problem = scan::ReadPdfPictures(file, [&](int number, scan::PdfPicture picture) {
-                auto shared = std::make_shared<scan::PdfPicture>(std::move(picture));
-                workers.Add({file, number, {}, false}, [shared] { return Decode(std::move(*shared)); }, false, counted);
+                const auto start = std::chrono::steady_clock::now();
+                Picture decoded = Decode(std::move(picture));
+                MarkedPage page{file, number, {}, false, Seconds(start)};
+                workers.Add(std::move(page), std::move(decoded), false, counted);
             });
         } else if (problem.empty()) {
-            workers.Add({file, 1, {}, false}, [file] { return ReadPictureFile(file); }, true, counted);
+            const auto start = std::chrono::steady_clock::now();
+            Picture decoded = ReadPictureFile(file);
+            MarkedPage page{file, 1, {}, false, Seconds(start)};
+            workers.Add(std::move(page), std::move(decoded), true, counted);
         }
         if (!problem.empty()) {
             workers.Finish(counted);
