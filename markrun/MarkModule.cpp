@@ -1,6 +1,5 @@
 #include "MarkModule.h"
 
-#include <QGuiApplication>
 #include <cerrno>
 #include <cstdio>
 #include <optional>
@@ -9,6 +8,7 @@
 #include "MarkedPdf.h"
 #include "export/DocumentWriter.h"
 #include "export/FilePlacement.h"
+#include "print/ModuleApplication.h"
 
 namespace {
 
@@ -17,17 +17,7 @@ void Say(const std::string& what) { std::fprintf(stderr, "pellarin-sheets：%s\n
 }  // namespace
 
 extern "C" Q_DECL_EXPORT int pellarin_mark_scans(const PellarinMarkRequest* request) {
-#ifndef Q_OS_WIN
-    // No window is shown, so no display is needed. (Windows always has its own platform.)
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-#endif
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-        if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
-    });
-    static int argc = 1;
-    static char name[] = "pellarin-sheets";
-    static char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
+    const ModuleApplication app;
     if (request->cleanUp) pellarin::UseCleanUpList(static_cast<pellarin::CleanUpList*>(request->cleanUp));
 
     const std::string csvPath = request->csv;

@@ -1,9 +1,9 @@
 #include "SheetsPdfModule.h"
 
-#include <QGuiApplication>
 #include <cstdio>
 
 #include "ClassList.h"
+#include "ModuleApplication.h"
 #include "sheets/SheetText.h"
 #include "SheetsPdf.h"
 #include "export/DocumentWriter.h"
@@ -17,20 +17,7 @@
 
 extern "C" PELLARIN_EXPORTED int pellarin_write_sheets_pdf(const PellarinPdfRequest* request) {
     pellarin::UseCleanUpList(static_cast<pellarin::CleanUpList*>(request->cleanUp));
-#ifndef Q_OS_WIN
-    // The pages are drawn with the machine's fonts; no window is shown, so no display is needed.
-    // (Windows always has its own platform, which is what knows the machine's fonts there.)
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-#endif
-    // Qt's own notes about the session (no runtime folder, and the like) are not the user's
-    // business here; the tool says what went wrong itself.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-        if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
-    });
-    static int argc = 1;
-    static char name[] = "pellarin-sheets";
-    static char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
+    const ModuleApplication app;
     auto fail = [request](const QString& reason) {
         std::snprintf(request->reason, request->reasonSize, "%s", reason.toUtf8().constData());
         return 1;
