@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QStringList>
 #include <cstdio>
 #include <cstring>
 
@@ -26,5 +27,8 @@ int main(int argc, char** argv) {
     InstallChineseTranslations();
     Form1 window;          // loading shows the splash and sets the initial values
     window.BeginStartUp(); // the main window appears when the splash's time is up
+    // Scans named on the command line ("open with" from a file manager) are marked at once.
+    const QStringList scans = QApplication::arguments().mid(1);
+    if (!scans.isEmpty()) window.OpenScans(scans);
     return QApplication::exec();
 }

@@ -4,8 +4,13 @@
 #include <cstdio>
 #include <optional>
 
+#include <QDir>
+#include <QFileInfo>
+
 #include "MarkRun.h"
 #include "MarkedPdf.h"
+#include "PaperRecords.h"
+#include "practice/Clock.h"
 #include "export/DocumentWriter.h"
 #include "export/FilePlacement.h"
 #include "print/ModuleApplication.h"
@@ -39,6 +44,20 @@ extern "C" Q_DECL_EXPORT int pellarin_mark_scans(const PellarinMarkRequest* requ
         return 1;
     }
 
+    // The records are opened before any page is read: a file that cannot be used is said at
+    // once, and the CSV and the marked pages are still written.
+    std::unique_ptr<PracticeRecords> records;
+    std::string recordsPath;
+    if (request->record) {
+        recordsPath = request->records ? request->records : markrun::DefaultRecordsPath().toStdString();
+        PracticeRecords::Error opening;
+        QDir().mkpath(QFileInfo(QString::fromStdString(recordsPath)).absolutePath());
+        records = PracticeRecords::Open(recordsPath, opening);
+        if (!records) Say(recordsPath + "：练习记录打不开，没有记入（" + opening.detail + "）");
+    }
+    int recorded = 0, recordStatus = 0;
+    const practice::SystemClock clock;
+
     std::vector<std::string> files(request->files, request->files + request->fileCount);
     int writeError = csv->Write(markrun::CsvHeader().data(), markrun::CsvHeader().size());
     int pages = 0, doubtful = 0;
@@ -58,7 +77,29 @@ extern "C" Q_DECL_EXPORT int pellarin_mark_scans(const PellarinMarkRequest* requ
             Say(page.file + " 第 " + std::to_string(page.page) + " 页：" + page.marks.reason);
             return;
         }
-        for (const auto& mark : page.marks.marks) doubtful += mark.result && mark.verdict == scan::Verdict::Doubtful;
+        const int undecided = markrun::Undecided(page.marks);
+        doubtful += undecided;
+        if (request->record) {
+            const std::string where = page.file + " 第 " + std::to_string(page.page) + " 页（第 " +
+                                      std::to_string(page.marks.sheet.sheet) + " 份）";
+            if (page.marks.sheet.name.empty()) {
+                Say(where + "：试卷上没有姓名，没有记入练习记录（请在程序窗口里批改，填上姓名）");
+                recordStatus = 1;
+            } else if (records) {
+                const auto paper = markrun::PaperSessionOf(page.marks, page.marks.sheet.name, clock.NowMs());
+                const auto before = records->RecordedPaper({paper.key});
+                if (records->RecordPaper(paper, clock.Today()) == 0) {
+                    Say(where + "：没有记入练习记录（" + records->lastError().detail + "）");
+                    recordStatus = 1;
+                } else {
+                    ++recorded;
+                    if (before && !before->empty()) Say(where + "：以前记入过，这次的结果替换了上次的");
+                    if (undecided > 0) Say(where + "：" + std::to_string(undecided) + " 题待核，不算对也不算错");
+                }
+            } else {
+                recordStatus = 1;
+            }
+        }
         if (marked && pdfProblem.empty()) {
             try {
                 marked->Add(page);
@@ -89,6 +130,10 @@ extern "C" Q_DECL_EXPORT int pellarin_mark_scans(const PellarinMarkRequest* requ
             Say(std::string(request->marked) + "：" + pdfProblem);
             status = 1;
         }
+    }
+    if (request->record) {
+        Say(std::to_string(recorded) + " 份试卷记入了练习记录（" + recordsPath + "）");
+        if (recordStatus != 0) status = 1;
     }
     Say("批改了 " + std::to_string(pages - unrecognised) + " 页，" + std::to_string(unrecognised) + " 页认不出；" +
         std::to_string(doubtful) + " 题待核（请人核对）");

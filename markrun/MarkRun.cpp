@@ -241,7 +241,9 @@ int MarkFiles(const std::vector<std::string>& files, const Options& options,
     };
     const int threads = options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
     Workers workers(threads, options.keepStraight);
+    auto cancelled = [&] { return options.cancel && options.cancel->load(); };
     for (const std::string& file : files) {
+        if (cancelled()) break;
         const QFileInfo info(QString::fromUtf8(file));
         std::string problem;
         if (!info.exists()) {
@@ -253,10 +255,12 @@ int MarkFiles(const std::vector<std::string>& files, const Options& options,
         }
         if (problem.empty() && IsPdf(file)) {
             problem = scan::ReadPdfPictures(file, [&](int number, scan::PdfPicture picture) {
+                if (cancelled()) return false;
                 const auto start = std::chrono::steady_clock::now();
                 Picture decoded = Decode(std::move(picture));
                 MarkedPage page{file, number, {}, false, Seconds(start)};
                 workers.Add(std::move(page), std::move(decoded), false, counted);
+                return true;
             });
         } else if (problem.empty()) {
             const auto start = std::chrono::steady_clock::now();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@ struct MarkedPage {
 struct Options {
     bool keepStraight = false;  // keep each page straightened, to draw the marked page
     int threads = 0;            // 0: as many as the machine has cores
+    // Set (from any thread) to stop after the pages in hand: no further page is read.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // Marks every page of `files`, calling `sink` with each page in order. Returns the number of

@@ -68,6 +68,11 @@ const char* const kSteps[] = {
            SELECT child, NULL, problem, value, 1, last_right_day - right_days + n.i FROM missed JOIN n ON n.i <= missed.right_days
            ORDER BY 5, 6;
        ALTER TABLE sessions ADD COLUMN made_ms INTEGER;)",
+    // 4: sessions marked on paper from a scan beside those answered on screen, each paper sheet
+    // known by the identity its code gives it, so that a sheet marked again replaces itself.
+    R"(ALTER TABLE sessions ADD COLUMN paper INTEGER NOT NULL DEFAULT 0;
+       ALTER TABLE sessions ADD COLUMN sheet_key TEXT;
+       CREATE INDEX sessions_by_sheet_key ON sessions(sheet_key) WHERE sheet_key IS NOT NULL;)",
 };
 static_assert(std::size(kSteps) == PracticeRecords::kSchemaVersion);
 
@@ -528,23 +533,23 @@ bool PracticeRecords::ChildOf(const char* sql, std::int64_t id, std::string& chi
     return true;
 }
 
-bool PracticeRecords::DeleteSession(std::int64_t id) {
-    return Transaction([&] {
-        // Not one a window is answering: that window would go on writing into nothing.
-        std::string child;
-        if (!ChildOf("SELECT child FROM sessions WHERE id=? AND state!=3", id, child)) return false;
-        std::set<std::string> touched;
-        {
-            Statement s{Prepare("SELECT DISTINCT problem FROM outcomes WHERE session=?")};
-            if (!s) return false;
-            Bind(s, 1, id);
-            int step;
-            while ((step = sqlite3_step(s)) == SQLITE_ROW) touched.insert(Text(s, 0));
-            if (!Done(step)) return false;
-        }
-        return Execute("DELETE FROM outcomes WHERE session=?", id) && Execute("DELETE FROM sessions WHERE id=?", id) &&
-               (touched.empty() || Replay(child, &touched));
-    });
+bool PracticeRecords::DeleteSession(std::int64_t id) { return Transaction([&] { return Remove(id); }); }
+
+bool PracticeRecords::Remove(std::int64_t id) {
+    // Not one a window is answering: that window would go on writing into nothing.
+    std::string child;
+    if (!ChildOf("SELECT child FROM sessions WHERE id=? AND state!=3", id, child)) return false;
+    std::set<std::string> touched;
+    {
+        Statement s{Prepare("SELECT DISTINCT problem FROM outcomes WHERE session=?")};
+        if (!s) return false;
+        Bind(s, 1, id);
+        int step;
+        while ((step = sqlite3_step(s)) == SQLITE_ROW) touched.insert(Text(s, 0));
+        if (!Done(step)) return false;
+    }
+    return Execute("DELETE FROM outcomes WHERE session=?", id) && Execute("DELETE FROM sessions WHERE id=?", id) &&
+           (touched.empty() || Replay(child, &touched));
 }
 
 bool PracticeRecords::RenameChild(const std::string& from, const std::string& to) {
@@ -591,6 +596,69 @@ bool PracticeRecords::Finish(std::int64_t id, const practice::Session& session, 
         }
         return true;
     });
+}
+
+std::optional<std::set<std::string>> PracticeRecords::RecordedPaper(const std::vector<std::string>& keys) {
+    std::set<std::string> recorded;
+    Statement s{Prepare("SELECT 1 FROM sessions WHERE sheet_key=? AND state=1")};
+    if (!s) return std::nullopt;
+    for (const std::string& key : keys) {
+        sqlite3_reset(s);
+        Bind(s, 1, key);
+        const int step = sqlite3_step(s);
+        if (step == SQLITE_ROW) recorded.insert(key);
+        else if (!Done(step)) return std::nullopt;
+    }
+    return recorded;
+}
+
+std::int64_t PracticeRecords::RecordPaper(const PaperSession& paper, int day) {
+    std::int64_t id = 0;
+    const bool committed = Transaction([&] {
+        // The same sheet marked before (a rescan): its result and its part of the lists go
+        // first, so that nothing counts twice.
+        std::vector<std::int64_t> earlier;
+        {
+            Statement s{Prepare("SELECT id FROM sessions WHERE sheet_key=?")};
+            if (!s) return false;
+            Bind(s, 1, paper.key);
+            int step;
+            while ((step = sqlite3_step(s)) == SQLITE_ROW) earlier.push_back(sqlite3_column_int64(s, 0));
+            if (!Done(step)) return false;
+        }
+        for (std::int64_t old : earlier) {
+            if (!Remove(old)) return false;
+        }
+        Statement s{Prepare("INSERT INTO sessions(child, sheet, title, problems, answers, started_ms, elapsed_ms, state,"
+                            " finished_ms, right_count, asked_count, made_ms, paper, sheet_key)"
+                            " VALUES(?,?,?,?,?,?,?,1,?,?,?,?,1,?)")};
+        if (!s) return false;
+        Bind(s, 1, paper.child);
+        Bind(s, 2, paper.sheet);
+        Bind(s, 3, paper.title);
+        Bind(s, 4, JoinProblems(paper.problems));
+        Bind(s, 5, JoinAnswers(paper.answers));
+        Bind(s, 6, paper.markedMs);
+        Bind(s, 7, paper.elapsedMs);
+        Bind(s, 8, paper.markedMs);
+        Bind(s, 9, paper.right);
+        Bind(s, 10, paper.asked);
+        if (paper.madeMs) Bind(s, 11, paper.madeMs);
+        Bind(s, 12, paper.key);
+        const int step = sqlite3_step(s);
+        if (step != SQLITE_DONE) return Fail(step);
+        id = sqlite3_last_insert_rowid(m_db);
+        // As after a sheet handed in on screen: the misses go on the child's list, and the
+        // right answers count towards the days that take a problem off it.
+        for (const Problem& problem : paper.outcome.missed) {
+            if (!Update(paper.child, id, problem, false, day)) return false;
+        }
+        for (const Problem& problem : paper.outcome.right) {
+            if (!Update(paper.child, id, problem, true, day)) return false;
+        }
+        return true;
+    });
+    return committed ? id : 0;
 }
 
 bool PracticeRecords::PutAside(std::int64_t id) {
@@ -642,14 +710,15 @@ std::optional<std::vector<std::string>> PracticeRecords::Children() {
 std::optional<std::vector<PracticeRecords::FinishedSession>> PracticeRecords::Finished(const std::string& child) {
     std::vector<FinishedSession> sessions;
     Statement s{Prepare("SELECT id, sheet, finished_ms, elapsed_ms, right_count, asked_count,"
-                        " coalesce(made_ms, started_ms) FROM sessions WHERE child=? AND state=1 ORDER BY finished_ms, id")};
+                        " coalesce(made_ms, started_ms), paper FROM sessions WHERE child=? AND state=1"
+                        " ORDER BY finished_ms, id")};
     if (!s) return std::nullopt;
     Bind(s, 1, child);
     int step;
     while ((step = sqlite3_step(s)) == SQLITE_ROW) {
         sessions.push_back({sqlite3_column_int64(s, 0), sqlite3_column_int(s, 1), sqlite3_column_int64(s, 2),
                             sqlite3_column_int64(s, 3), sqlite3_column_int(s, 4), sqlite3_column_int(s, 5),
-                            sqlite3_column_int64(s, 6)});
+                            sqlite3_column_int64(s, 6), sqlite3_column_int(s, 7) != 0});
     }
     if (!Done(step)) return std::nullopt;
     return sessions;

@@ -44,7 +44,7 @@ public:
         std::string detail;  // SQLite's own words, for the curious
     };
 
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
     // "Pell": what PRAGMA application_id holds in our files.
     static constexpr int kApplicationId = 0x50656c6c;
 
@@ -72,6 +72,7 @@ public:
         std::int64_t finishedMs = 0, elapsedMs = 0;
         int right = 0, asked = 0;
         std::int64_t madeMs = 0;  // when its sheet was made; for sessions from before that was kept, when begun
+        bool paper = false;       // marked from a scan of the sheet on paper; its elapsedMs 0 where not known
 
         double RatePerMinute() const { return practice::Result{right, asked, elapsedMs, {}}.RatePerMinute(); }
         // Out of 100, whatever the number asked.
@@ -93,6 +94,24 @@ public:
     // problem answered wrong or left blank is (again) on it; one on it answered right counts
     // for `day`. A session is handed in once.
     bool Finish(std::int64_t id, const practice::Session& session, std::int64_t finishedMs, int day);
+    // A sheet done on paper and marked from its scan: a handed-in session at once, whose misses
+    // and right answers count for the child's list as a sheet's on screen do. `key` is the
+    // sheet's identity (from its code): a session of the same key, a sheet marked before, is
+    // replaced, its part of the list with it. The new session's id, or 0.
+    struct PaperSession {
+        std::string child;
+        int sheet = 0;
+        std::string title;
+        std::vector<practice::Problem> problems;
+        std::vector<std::string> answers;  // as read and confirmed; empty where blank
+        std::int64_t markedMs = 0, elapsedMs = 0, madeMs = 0;  // elapsedMs 0: not known
+        int right = 0, asked = 0;
+        practice::Outcome outcome;
+        std::string key;
+    };
+    std::int64_t RecordPaper(const PaperSession& paper, int day);
+    // Which of these sheet identities have a session already.
+    std::optional<std::set<std::string>> RecordedPaper(const std::vector<std::string>& keys);
     // An unfinished session the child does not want to continue: kept, but not offered again.
     bool PutAside(std::int64_t id);
 
@@ -145,6 +164,8 @@ private:
     // An answer that counts for the child's list: kept, and the list's entry brought up to date.
     bool Update(const std::string& child, std::int64_t session, const practice::Problem& problem, bool right, int day);
     bool Put(const std::string& child, const practice::MissedEntry& entry);
+    // A session and its part of the child's list taken away, in the caller's transaction.
+    bool Remove(std::int64_t id);
     bool Replay(const std::string& child, const std::set<std::string>* problems);
     // One statement with its values bound in turn, that returns no rows.
     template <typename... Values>

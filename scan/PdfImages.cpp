@@ -100,7 +100,18 @@ PdfPicture Picture(QPDFObjectHandle image) {
 
 }  // namespace
 
-std::string ReadPdfPictures(const std::string& path, const std::function<void(int, PdfPicture)>& page) {
+int PdfPageCount(const std::string& path) {
+    QPDF pdf;
+    pdf.setSuppressWarnings(true);
+    try {
+        pdf.processFile(path.c_str());
+        return static_cast<int>(QPDFPageDocumentHelper(pdf).getAllPages().size());
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+std::string ReadPdfPictures(const std::string& path, const std::function<bool(int, PdfPicture)>& page) {
     QPDF pdf;
     pdf.setSuppressWarnings(true);
     std::vector<QPDFPageObjectHelper> pages;
@@ -137,7 +148,7 @@ std::string ReadPdfPictures(const std::string& path, const std::function<void(in
             picture = {};
             picture.problem = std::string("这一页的图像读不了（") + e.what() + "）";
         }
-        page(number, std::move(picture));
+        if (!page(number, std::move(picture))) break;
     }
     return {};
 }

@@ -18,8 +18,11 @@ struct PdfPicture {
     std::string problem;              // Problem: why this page has no picture to read, in Chinese
 };
 
-// Calls `page` with each page's number (from 1) and picture, in order. Returns the reason the
-// file cannot be read at all (in Chinese), or an empty string.
-std::string ReadPdfPictures(const std::string& path, const std::function<void(int, PdfPicture)>& page);
+// Calls `page` with each page's number (from 1) and picture, in order, until it returns false.
+// Returns the reason the file cannot be read at all (in Chinese), or an empty string.
+std::string ReadPdfPictures(const std::string& path, const std::function<bool(int, PdfPicture)>& page);
+
+// How many pages the file has; 0 where it cannot be read.
+int PdfPageCount(const std::string& path);
 
 }  // namespace scan

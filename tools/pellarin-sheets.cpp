@@ -110,7 +110,8 @@ int WritePdf(const std::string& path, const std::u16string& text, const PaperOpt
 }
 
 // Marks the scans of `files`; see markrun/MarkModule.h.
-int MarkScans(const std::vector<std::string>& files, const std::string& csv, const std::optional<std::string>& marked) {
+int MarkScans(const std::vector<std::string>& files, const std::string& csv, const std::optional<std::string>& marked,
+              bool record, const std::optional<std::string>& records) {
 #ifdef PELLARIN_WITH_PDF
     std::string problem;
     const auto mark = reinterpret_cast<PellarinMarkScans>(LoadModuleEntry("pellarin-mark", PELLARIN_MARK_ENTRY, problem));
@@ -121,10 +122,11 @@ int MarkScans(const std::vector<std::string>& files, const std::string& csv, con
     std::vector<const char*> names;
     for (const std::string& file : files) names.push_back(file.c_str());
     const PellarinMarkRequest request{names.data(), names.size(), csv.c_str(), marked ? marked->c_str() : nullptr,
+                                      record ? 1 : 0, records ? records->c_str() : nullptr,
                                       pellarin::ThisProgramsCleanUpList()};
     return mark(&request);
 #else
-    (void)files, (void)csv, (void)marked;
+    (void)files, (void)csv, (void)marked, (void)record, (void)records;
     std::fputs("pellarin-sheets：这个版本没有批改功能\n", stderr);
     return 1;
 #endif
@@ -144,7 +146,8 @@ struct Options {
     // Marking scans instead of making sheets.
     std::vector<std::string> scans;
     bool marking = false;
-    std::optional<std::string> csv, marked;
+    std::optional<std::string> csv, marked, records;
+    bool record = false;  // the marked sheets also saved in the practice records
     bool sheetOptions = false;  // any option of making sheets given
 };
 
@@ -173,9 +176,13 @@ std::variant<Options, int> ParseOptions(const std::vector<std::string>& args) {
             if (options.scans.empty()) return Usage("--mark 后面缺少要批改的扫描文件");
             continue;
         }
-        if (option == "--csv" || option == "--marked") {
+        if (option == "--csv" || option == "--marked" || option == "--records") {
             if (i + 1 >= args.size() || args[i + 1].empty()) return Usage(std::string(option) + " 后面缺少文件名");
-            (option == "--csv" ? options.csv : options.marked) = args[++i];
+            (option == "--csv" ? options.csv : option == "--marked" ? options.marked : options.records) = args[++i];
+            continue;
+        }
+        if (option == "--record") {
+            options.record = true;
             continue;
         }
         options.sheetOptions = true;
@@ -221,9 +228,12 @@ std::variant<Options, int> ParseOptions(const std::vector<std::string>& args) {
     if (options.marking) {
         if (options.sheetOptions || options.answersGiven) return Usage("--mark 批改扫描的试卷，不和出题的选项一起用");
         if (!options.csv) return Usage("--mark 要和 --csv 结果文件一起用");
+        if (options.records && !options.record) return Usage("--records 只和 --record 一起用");
         return options;
     }
-    if (options.csv || options.marked) return Usage("--csv 和 --marked 只和 --mark 一起用");
+    if (options.csv || options.marked || options.record || options.records) {
+        return Usage("--csv、--marked、--record 和 --records 只和 --mark 一起用");
+    }
     if (options.docx && options.pdf) return Usage("--docx 和 --pdf 一次只能用一个");
     if (options.answersGiven && !options.pdf) return Usage("--answers 只和 --pdf 一起用");
     if (options.paper.plain && !options.pdf) return Usage("--plain 只和 --pdf 一起用");
@@ -281,7 +291,7 @@ int main(int argc, char** argv) {
     auto parsed = ParseOptions(CommandLineArguments(argc, argv));
     if (const int* status = std::get_if<int>(&parsed)) return *status;
     Options& options = std::get<Options>(parsed);
-    if (options.marking) return MarkScans(options.scans, *options.csv, options.marked);
+    if (options.marking) return MarkScans(options.scans, *options.csv, options.marked, options.record, options.records);
     if (!ReadNames(options)) return 1;
 
     pellarin::GenerationResult result =

@@ -34,6 +34,11 @@ QString Save(QWidget* parent, const QString& title, const QString& suggested, co
     return Ask(parent, {true, title, suggested, filter, defaultSuffix});
 }
 
+QStringList OpenMany(QWidget* parent, const QString& title, const QString& filter) {
+    if (ForTests()) return ForTests()(parent, {false, title, {}, filter}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QFileDialog::getOpenFileNames(parent, title, {}, filter);
+}
+
 void SetAnswerForTests(Answer answer) { ForTests() = std::move(answer); }
 
 }  // namespace FileDialog

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -20,6 +21,8 @@ using Answer = std::function<QString(QWidget* parent, const Asked& asked)>;
 
 // The chosen file, or an empty path when the user cancelled.
 QString Open(QWidget* parent, const QString& title, const QString& filter);
+// Several files at once; a test's answer gives them a line each.
+QStringList OpenMany(QWidget* parent, const QString& title, const QString& filter);
 QString Save(QWidget* parent, const QString& title, const QString& suggested, const QString& filter,
              const QString& defaultSuffix = {});
 

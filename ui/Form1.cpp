@@ -19,6 +19,7 @@
 #include "OutputBox.h"
 #include "PictureFace.h"
 #include "PrintCommands.h"
+#include "marking/MarkingCommands.h"
 #include "practice/PracticeCommands.h"
 #include "Twips.h"
 #include "export/DesktopDocumentWriter.h"
@@ -210,6 +211,7 @@ void Form1::BuildControls() {
 
     new PrintCommands(this, m_output);
     new PracticeCommands(this, m_output);
+    m_marking = new MarkingCommands(this, m_output);
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -237,6 +239,8 @@ void Form1::Load() {
 }
 
 Form2* Form1::splash() const { return m_splash; }
+
+void Form1::OpenScans(const QStringList& files) { m_marking->Open(files); }
 
 void Form1::BeginStartUp() {
     if (m_startUpBegun) return;

@@ -10,6 +10,7 @@
 
 class CaptionLabel;
 class Form2;
+class MarkingCommands;
 class NumericBox;
 class OutputBox;
 class PictureFace;
@@ -43,6 +44,8 @@ public:
     // calls this before showing anything, so the main window never flashes.
     void BeginStartUp();
     Form2* splash() const;
+    // Opens the marking window on scans named on the command line.
+    void OpenScans(const QStringList& files);
 
     static const QString kHelpText;
     static const QString kContactLine;
@@ -86,6 +89,7 @@ private:
     QLabel* m_image2 = nullptr;         // carries the highlighted face picture
     QLabel* m_image3 = nullptr;         // decoration
     QTimer* m_timer1 = nullptr;
+    MarkingCommands* m_marking = nullptr;
     QPointer<Form2> m_splash;
     bool m_startUpBegun = false;
 };

@@ -522,3 +522,68 @@ TEST(RecordsOnDisk, DISABLED_BehaveAsTheFileSystemAllows) {
         FAIL() << "no such mode: " << mode;
     }
 }
+
+// Sheets marked on paper: a handed-in session at once, whose misses join the child's list as
+// a screen session's do; the same sheet marked again (a rescan) replaces its earlier result,
+// list included, and never counts twice.
+TEST_F(Records, APaperSheetCountsOnceAndItsMissesJoinTheList) {
+    auto records = Open();
+    ASSERT_TRUE(records);
+    const std::vector<Problem> sheet{{"45＋38=", 83}, {"52－17=", 35}, {"9＋9=", 18}};
+    HandIn(*records, "小明", 1, sheet, {{0, "73"}, {1, "35"}, {2, "18"}}, kMonday);  // 45＋38 missed on screen
+    PracticeRecords::PaperSession paper;
+    paper.child = "小明";
+    paper.sheet = 4;
+    paper.title = "100道口算题";
+    paper.problems = sheet;
+    paper.answers = {"83", "", "18"};
+    paper.markedMs = kMonday + kDay;
+    paper.right = 2;
+    paper.asked = 3;
+    paper.outcome = {{sheet[1]}, {sheet[0], sheet[2]}};
+    paper.key = "sheet-4";
+    ASSERT_EQ(records->RecordedPaper({"sheet-4"}).value(), std::set<std::string>{});
+    const auto first = records->RecordPaper(paper, practice::LocalDay(kMonday + kDay));
+    ASSERT_NE(first, 0) << records->lastError().detail;
+    EXPECT_EQ(records->RecordedPaper({"sheet-3", "sheet-4"}).value(), std::set<std::string>{"sheet-4"});
+
+    auto listed = [&] {
+        std::map<std::string, int> texts;
+        const auto list = records->MissedList("小明").value();
+        for (const auto& entry : list) texts[entry.problem.text] = entry.timesMissed;
+        return texts;
+    };
+    // 52－17 left blank on paper joins 45＋38 from the screen; 45＋38 right on paper counts a day.
+    EXPECT_EQ(listed(), (std::map<std::string, int>{{"45＋38=", 1}, {"52－17=", 1}}));
+    auto finished = records->Finished("小明").value();
+    ASSERT_EQ(finished.size(), 2u);
+    EXPECT_FALSE(finished[0].paper);
+    EXPECT_TRUE(finished[1].paper);
+    EXPECT_EQ(finished[1].sheet, 4);
+    EXPECT_EQ(finished[1].right, 2);
+    EXPECT_EQ(finished[1].asked, 3);
+    EXPECT_EQ(finished[1].elapsedMs, 0);
+
+    // Marked again from a better scan: 52－17 was right after all. One paper session, and the
+    // list as if the first marking had never been.
+    paper.answers = {"83", "35", "18"};
+    paper.right = 3;
+    paper.outcome = {{}, sheet};
+    const auto second = records->RecordPaper(paper, practice::LocalDay(kMonday + kDay));
+    ASSERT_NE(second, 0);
+    finished = records->Finished("小明").value();
+    ASSERT_EQ(finished.size(), 2u);
+    EXPECT_EQ(finished[1].right, 3);
+    EXPECT_EQ(listed(), (std::map<std::string, int>{{"45＋38=", 1}}));
+    Raw raw(path);
+    EXPECT_EQ(raw.One("SELECT count(*) FROM outcomes"), "6");  // three from the screen, three from the second marking
+    EXPECT_EQ(raw.One("SELECT count(*) FROM sessions WHERE paper=1"), "1");
+
+    // Right on paper on two more days, 45＋38 is learnt, as it would be on screen.
+    paper.key = "sheet-5";
+    paper.outcome = {{}, {sheet[0]}};
+    ASSERT_NE(records->RecordPaper(paper, practice::LocalDay(kMonday + 2 * kDay)), 0);
+    paper.key = "sheet-6";
+    ASSERT_NE(records->RecordPaper(paper, practice::LocalDay(kMonday + 3 * kDay)), 0);
+    EXPECT_TRUE(listed().empty());
+}

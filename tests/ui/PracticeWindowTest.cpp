@@ -381,11 +381,12 @@ private slots:
         auto* table = progress->findChild<QTableWidget*>(QStringLiteral("ProgressSessions"));
         QCOMPARE(table->rowCount(), 1);
         // The sheet and when it was made (the box's sheets came at the start of this test).
-        QVERIFY(table->item(0, 1)->text().startsWith(QStringLiteral("第 1 份 · ")));
-        QVERIFY(table->item(0, 1)->text().endsWith(QStringLiteral(" 出题")));
-        QCOMPARE(table->item(0, 2)->text(), QStringLiteral("80/100"));
-        QCOMPARE(table->item(0, 3)->text(), QStringLiteral("4:10"));
-        QCOMPARE(table->item(0, 4)->text(), QStringLiteral("19.2"));
+        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("屏"));
+        QVERIFY(table->item(0, 2)->text().startsWith(QStringLiteral("第 1 份 · ")));
+        QVERIFY(table->item(0, 2)->text().endsWith(QStringLiteral(" 出题")));
+        QCOMPARE(table->item(0, 3)->text(), QStringLiteral("80/100"));
+        QCOMPARE(table->item(0, 4)->text(), QStringLiteral("4:10"));
+        QCOMPARE(table->item(0, 5)->text(), QStringLiteral("19.2"));
         auto* mostMissed = progress->findChild<QListWidget*>(QStringLiteral("MostMissed"));
         QCOMPARE(mostMissed->count(), 10);
         // The slip in the drill counts: the first problem, missed on the sheet and again in
@@ -408,10 +409,10 @@ private slots:
                      {QStringLiteral("-c"),
                       QStringLiteral("import csv, sys\n"
                                      "rows = list(csv.DictReader(open(sys.argv[1], encoding='utf-8-sig', newline='')))\n"
-                                     "print(len(rows), rows[0]['姓名'], rows[0]['试卷'], rows[0]['答对'], rows[0]['用时（秒）'])"),
+                                     "print(len(rows), rows[0]['姓名'], rows[0]['方式'], rows[0]['试卷'], rows[0]['答对'], rows[0]['用时（秒）'])"),
                       csv});
         QVERIFY(python.waitForFinished());
-        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).trimmed(), QStringLiteral("1 王小明 1 80 250"));
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).trimmed(), QStringLiteral("1 王小明 屏 1 80 250"));
 #endif
     }
 
@@ -496,12 +497,12 @@ private slots:
         auto* mostMissed = progress->findChild<QListWidget*>(QStringLiteral("MostMissed"));
         auto* child = progress->findChild<QComboBox*>(QStringLiteral("ProgressChild"));
         QCOMPARE(table->rowCount(), 2);
-        QVERIFY2(table->item(0, 1)->text().contains(QStringLiteral("出题")), qPrintable(table->item(0, 1)->text()));
+        QVERIFY2(table->item(0, 2)->text().contains(QStringLiteral("出题")), qPrintable(table->item(0, 2)->text()));
         QCOMPARE(mostMissed->count(), 2);
 
         // The latest first: the 0/2 session. 否 keeps it; 是 removes it and its misses.
         table->selectRow(0);
-        QCOMPARE(table->item(0, 2)->text(), QStringLiteral("0/2"));
+        QCOMPARE(table->item(0, 3)->text(), QStringLiteral("0/2"));
         m_answers = {QMessageBox::No};
         QTest::mouseClick(progress->findChild<QPushButton*>(QStringLiteral("DeleteSession")), Qt::LeftButton);
         QCOMPARE(table->rowCount(), 2);
@@ -509,7 +510,7 @@ private slots:
         m_answers = {QMessageBox::Yes};
         QTest::mouseClick(progress->findChild<QPushButton*>(QStringLiteral("DeleteSession")), Qt::LeftButton);
         QCOMPARE(table->rowCount(), 1);
-        QCOMPARE(table->item(0, 2)->text(), QStringLiteral("2/2"));
+        QCOMPARE(table->item(0, 3)->text(), QStringLiteral("2/2"));
         QCOMPARE(mostMissed->count(), 0);
 
         // "小明 " merged into "小明": its session and its miss come along.

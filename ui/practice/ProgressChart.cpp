@@ -60,6 +60,11 @@ void ProgressChart::paintEvent(QPaintEvent*) {
         painter.drawText(x + 24, line / 2 + metrics.ascent() / 2 + 2, text);
         x += 24 + metrics.horizontalAdvance(text) + 24;
     }
+    if (std::any_of(m_sessions.begin(), m_sessions.end(), [](const auto& s) { return s.paper; })) {
+        const QString text = QStringLiteral("□ 纸质试卷（扫描批改）");
+        painter.setPen(palette().text().color());
+        painter.drawText(x, line / 2 + metrics.ascent() / 2 + 2, text);
+    }
     // Scales and grid: five steps on each side.
     for (int step = 0; step <= 5; ++step) {
         const int y = plot.bottom() - plot.height() * step / 5;
@@ -88,27 +93,37 @@ void ProgressChart::paintEvent(QPaintEvent*) {
     auto rateAt = [&](int i) {
         return QPointF(xOf(i), plot.bottom() - plot.height() * std::min(1.0, m_sessions[i].RatePerMinute() / m_rateTop));
     };
+    // A sheet marked on paper has no rate where its time was not typed in: the rate's line
+    // passes it by.
+    auto timed = [&](int i) { return !m_sessions[i].paper || m_sessions[i].elapsedMs > 0; };
     QPainterPath score, rate;
     for (int i = 0; i < count; ++i) {
-        if (i == 0) {
-            score.moveTo(scoreAt(i));
-            rate.moveTo(rateAt(i));
-        } else {
-            score.lineTo(scoreAt(i));
-            rate.lineTo(rateAt(i));
-        }
+        if (i == 0) score.moveTo(scoreAt(i));
+        else score.lineTo(scoreAt(i));
+        if (!timed(i)) continue;
+        if (rate.elementCount() == 0) rate.moveTo(rateAt(i));
+        else rate.lineTo(rateAt(i));
     }
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(kScoreColour, 2));
     painter.drawPath(score);
     painter.setPen(QPen(kRateColour, 2));
     painter.drawPath(rate);
-    if (plot.width() / count >= 6) {
-        for (int i = 0; i < count; ++i) {
+    const bool dots = plot.width() / count >= 6;
+    for (int i = 0; i < count; ++i) {
+        if (m_sessions[i].paper) {
+            // Paper's own marker, a hollow square, whether or not there is room for dots.
+            painter.setBrush(palette().base());
+            painter.setPen(QPen(kScoreColour, 2));
+            painter.drawRect(QRectF(scoreAt(i) - QPointF(4.5, 4.5), QSizeF(9, 9)));
+        } else if (dots) {
             painter.setBrush(kScoreColour);
             painter.setPen(Qt::NoPen);
             painter.drawEllipse(scoreAt(i), 3, 3);
+        }
+        if (dots && timed(i)) {
             painter.setBrush(kRateColour);
+            painter.setPen(Qt::NoPen);
             painter.drawEllipse(rateAt(i), 3, 3);
         }
     }

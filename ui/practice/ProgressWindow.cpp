@@ -32,6 +32,9 @@ QString Duration(std::int64_t ms) {
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
+// Where the sheet was done: 纸 (on paper, marked from a scan) or 屏 (on screen).
+QString Mode(const PracticeRecords::FinishedSession& s) { return s.paper ? QStringLiteral("纸") : QStringLiteral("屏"); }
+
 // A name as a spreadsheet reads it: quoted when it holds a comma, a quote or a line break, and
 // never taken for a formula (a name typed as "=..." would otherwise be run as one).
 QString CsvField(QString text) {
@@ -60,17 +63,19 @@ ProgressWindow::ProgressWindow(std::shared_ptr<PracticeStore> store, const QStri
     if (!child.isEmpty() && m_child->findText(child) < 0) m_child->addItem(child);
     m_child->setCurrentText(child.isEmpty() ? m_child->itemText(0) : child);
     m_chart = new ProgressChart(this);
-    m_sessions = new QTableWidget(0, 5, this);
+    m_sessions = new QTableWidget(0, 6, this);
     m_sessions->setObjectName(QStringLiteral("ProgressSessions"));
     m_sessions->setHorizontalHeaderLabels(
-        {QStringLiteral("日期"), QStringLiteral("试卷"), QStringLiteral("得分"), QStringLiteral("用时"), QStringLiteral("每分钟答对")});
+        {QStringLiteral("日期"), QStringLiteral("方式"), QStringLiteral("试卷"), QStringLiteral("得分"), QStringLiteral("用时"),
+         QStringLiteral("每分钟答对")});
     m_sessions->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_sessions->verticalHeader()->hide();
     m_sessions->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     // The dates are measured once a child's rows are in (ShowChild): measuring them on every
     // new cell took seconds for a child with a thousand sessions.
     m_sessions->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
-    m_sessions->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Interactive);
+    m_sessions->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    m_sessions->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Interactive);
     m_sessions->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_sessions->setSelectionMode(QAbstractItemView::SingleSelection);
     m_missed = new QListWidget(this);
@@ -140,12 +145,17 @@ void ProgressWindow::ShowChild() {
     for (int row = 0; row < static_cast<int>(sessions.size()); ++row) {
         const auto& s = sessions[sessions.size() - 1 - row];
         // Two sheets of the same number from different runs are told apart by when they were made.
+        // A paper sheet's time is known only where it was typed in.
+        const bool timed = !s.paper || s.elapsedMs > 0;
         const QStringList cells{Date(s.finishedMs),
-                                QStringLiteral("第 %1 份 · %2 出题")
-                                    .arg(s.sheet)
-                                    .arg(QDateTime::fromMSecsSinceEpoch(s.madeMs).toString(QStringLiteral("MM-dd HH:mm"))),
-                                QStringLiteral("%1/%2").arg(s.right).arg(s.asked), Duration(s.elapsedMs),
-                                QString::number(s.RatePerMinute(), 'f', 1)};
+                                Mode(s),
+                                s.paper ? QStringLiteral("第 %1 份").arg(s.sheet)
+                                        : QStringLiteral("第 %1 份 · %2 出题")
+                                              .arg(s.sheet)
+                                              .arg(QDateTime::fromMSecsSinceEpoch(s.madeMs).toString(QStringLiteral("MM-dd HH:mm"))),
+                                QStringLiteral("%1/%2").arg(s.right).arg(s.asked),
+                                timed ? Duration(s.elapsedMs) : QStringLiteral("—"),
+                                timed ? QString::number(s.RatePerMinute(), 'f', 1) : QStringLiteral("—")};
         for (int column = 0; column < cells.size(); ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
             item->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(s.id));
@@ -153,7 +163,7 @@ void ProgressWindow::ShowChild() {
         }
     }
     m_sessions->resizeColumnToContents(0);
-    m_sessions->resizeColumnToContents(1);
+    m_sessions->resizeColumnToContents(2);
     m_sessions->setUpdatesEnabled(true);
     m_chart->SetSessions(sessions);
     m_missed->clear();
@@ -176,7 +186,7 @@ void ProgressWindow::ShowChild() {
 bool ProgressWindow::ExportCsv(const QString& path, QString& error) const {
     PracticeRecords* records = m_store->records();
     const QString child = m_child->currentText();
-    QString csv = QStringLiteral("\uFEFF姓名,日期,试卷,答对,题数,得分,用时（秒）,每分钟答对\r\n");
+    QString csv = QStringLiteral("\uFEFF姓名,日期,方式,试卷,答对,题数,得分,用时（秒）,每分钟答对\r\n");
     const auto sessions = records ? records->Finished(child.toStdString()) : std::nullopt;
     if (records && !sessions) {
         error = QString::fromStdString(records->lastError().detail);
@@ -184,10 +194,11 @@ bool ProgressWindow::ExportCsv(const QString& path, QString& error) const {
     }
     if (sessions) {
         for (const auto& s : *sessions) {
-            csv += QStringList{CsvField(child), Date(s.finishedMs), QString::number(s.sheet), QString::number(s.right),
-                               QString::number(s.asked),
-                               QString::number(s.Percent(), 'f', 0),
-                               QString::number(s.elapsedMs / 1000), QString::number(s.RatePerMinute(), 'f', 1)}
+            const bool timed = !s.paper || s.elapsedMs > 0;
+            csv += QStringList{CsvField(child), Date(s.finishedMs), Mode(s), QString::number(s.sheet),
+                               QString::number(s.right), QString::number(s.asked), QString::number(s.Percent(), 'f', 0),
+                               timed ? QString::number(s.elapsedMs / 1000) : QString(),
+                               timed ? QString::number(s.RatePerMinute(), 'f', 1) : QString()}
                        .join(QLatin1Char(',')) +
                    QStringLiteral("\r\n");
         }
@@ -211,8 +222,8 @@ void ProgressWindow::DeleteSelectedSession() {
     const int row = selected.front()->row();
     const auto id = selected.front()->data(Qt::UserRole).toLongLong();
     const QString what = QStringLiteral("%1 %2（%3，%4）")
-                             .arg(m_sessions->item(row, 0)->text(), m_sessions->item(row, 1)->text(),
-                                  m_sessions->item(row, 2)->text(), m_child->currentText());
+                             .arg(m_sessions->item(row, 0)->text(), m_sessions->item(row, 2)->text(),
+                                  m_sessions->item(row, 3)->text(), m_child->currentText());
     if (MessageBox::Question(this, QStringLiteral("删除这次练习"),
                              QStringLiteral("删除 %1 这次练习吗？\r\n它的成绩和它带进错题本的错题都会去掉，删除后不能恢复。").arg(what),
                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
