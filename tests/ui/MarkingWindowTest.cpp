@@ -73,6 +73,8 @@ class MarkingWindowTest : public QObject, public WindowFixture {
 
     // As a teacher sees it, under build/.
     static void grab(QWidget* window, const char* name) {
+        QCoreApplication::sendPostedEvents();  // laid out as the screen would show it
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         window->grab().save(QStringLiteral(PELLARIN_BUILD_DIR "/%1.png").arg(QLatin1String(name)));
     }
 

@@ -68,7 +68,11 @@ MarkingWindow::MarkingWindow(const QStringList& files, const practice::Clock& cl
     : QWidget(parent, Qt::Window), m_files(files), m_clock(clock) {
     setObjectName(QStringLiteral("MarkingWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(kTitle);
+    // The scan's name in the title, to tell two markings apart in the task bar.
+    const QString first = files.isEmpty() ? QString() : QFileInfo(files.front()).fileName();
+    setWindowTitle(files.size() > 1 ? QStringLiteral("%1 · %2 等 %3 个文件").arg(kTitle, first).arg(files.size())
+                   : files.size() == 1 ? QStringLiteral("%1 · %2").arg(kTitle, first)
+                                       : kTitle);
     m_book.Expect(decisions);
 
     m_status = new QLabel(this);
@@ -148,6 +152,7 @@ MarkingWindow::MarkingWindow(const QStringList& files, const practice::Clock& cl
     connect(record, &QPushButton::clicked, this, &MarkingWindow::Record);
     connect(m_confirm, &ConfirmPanel::decided, this, [this](int page) {
         UpdateRow(page);
+        if (!reading()) ShowStatus();
         m_keep->start();
     });
     connect(m_confirm, &ConfirmPanel::finished, this, [this] {
@@ -204,7 +209,7 @@ void MarkingWindow::Read() {
     connect(m_thread, &QThread::finished, this, [this] {
         m_thread->deleteLater();
         m_thread = nullptr;
-        ReadingDone(m_cancel);
+        ReadingDone();
     });
     m_thread->start();
 }
@@ -231,14 +236,18 @@ void MarkingWindow::Arrived(std::shared_ptr<MarkingBook::Page> page) {
     if (m_right->currentWidget() == m_confirm && !m_confirm->inWrongPass()) m_confirm->ShowNext();
 }
 
-void MarkingWindow::ReadingDone(bool cancelled) {
+void MarkingWindow::ShowStatus() {
     int sheets = 0;
     for (const auto& page : m_book.pages()) sheets += page.page.marks.recognised;
     m_status->setText(QStringLiteral("%1：%2 份试卷，%3 页读不了，%4 题待核")
-                          .arg(cancelled ? QStringLiteral("已取消") : QStringLiteral("读完了"))
+                          .arg(m_cancel ? QStringLiteral("已取消") : QStringLiteral("读完了"))
                           .arg(sheets)
                           .arg(m_unreadable->count())
                           .arg(m_book.DoubtfulLeft()));
+}
+
+void MarkingWindow::ReadingDone() {
+    ShowStatus();
     m_progress->setValue(m_progress->maximum());
     m_cancelButton->hide();
     emit allRead();

@@ -60,7 +60,8 @@ protected:
 private:
     void Read();
     void Arrived(std::shared_ptr<MarkingBook::Page> page);
-    void ReadingDone(bool cancelled);
+    void ReadingDone();
+    void ShowStatus();
     void AddRow(int index);
     void UpdateRow(int index);
     void Keep();
