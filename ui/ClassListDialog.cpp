@@ -72,14 +72,12 @@ ClassListDialog::ClassListDialog(QWidget* parent) : QDialog(parent) {
 QStringList ClassListDialog::names() const { return class_list::FromText(m_names->toPlainText()); }
 QString ClassListDialog::className() const { return m_class->text().trimmed(); }
 
-QStringList ClassListDialog::RememberedNames() {
-    return ProgramSettings().value(QStringLiteral("classList/names")).toStringList();
-}
+QStringList ClassListDialog::RememberedNames() { return RememberedClassNames(); }
 QString ClassListDialog::RememberedClass() { return ProgramSettings().value(QStringLiteral("classList/class")).toString(); }
 
 void ClassListDialog::accept() {
     QSettings settings = ProgramSettings();
-    settings.setValue(QStringLiteral("classList/names"), names());
+    settings.setValue(kClassNamesKey, names());
     settings.setValue(QStringLiteral("classList/class"), className());
     QDialog::accept();
 }

@@ -29,9 +29,9 @@
 #include "markrun/PaperRecords.h"
 #include "practice/Clock.h"
 #include "scan/PdfImages.h"
-#include "ui/ClassListDialog.h"
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
+#include "ui/Settings.h"
 #include "ui/practice/PracticeStore.h"
 
 namespace {
@@ -169,7 +169,7 @@ MarkingWindow::MarkingWindow(const QStringList& files, const practice::Clock& cl
     m_keep->setInterval(200);
     connect(m_keep, &QTimer::timeout, this, &MarkingWindow::Keep);
 
-    m_children = ClassListDialog::RememberedNames();
+    m_children = RememberedClassNames();
     PracticeStore store;
     if (PracticeRecords* records = store.records()) {
         if (const auto names = records->Children()) {

@@ -41,6 +41,8 @@ public:
     // Where a marking not yet recorded is kept, beside the records at `recordsPath`.
     static QString KeptPath(const QString& recordsPath);
 
+    // A page as the reader hands it over; the benchmark hands over its own.
+    void Arrived(std::shared_ptr<MarkingBook::Page> page);
     void Cancel();
     void StartConfirming();
     void ShowSummary();
@@ -59,7 +61,6 @@ protected:
 
 private:
     void Read();
-    void Arrived(std::shared_ptr<MarkingBook::Page> page);
     void ReadingDone();
     void ShowStatus();
     void AddRow(int index);
