@@ -54,6 +54,16 @@ with tempfile.TemporaryDirectory() as folder:
     check(len(rows) == 103 and sum(r["份"] == "2" for r in rows) == 100, "the sheet among them is marked")
     check(said.count("认不出") >= 1 and "corner-cut.png" in said, "and said on standard error")
 
+    # Into the records: a sheet printed without a name is not recorded, and said; records that
+    # cannot be opened are said too; the CSV is written either way.
+    records = os.path.join(folder, "records.sqlite")
+    status, said, rows = mark(folder, os.path.join(folder, "sheet-1.png"), extra=("--record", "--records", records))
+    check(status == 1 and "没有姓名" in said and len(rows) == 100, f"--record: a sheet without a name is said ({status}, {said})")
+    status, said, rows = mark(folder, os.path.join(folder, "sheet-1.png"), extra=("--record", "--records", blank))
+    check(status == 1 and "练习记录打不开" in said and len(rows) == 100,
+          f"--record: a records file that is a picture is said, and the CSV written ({status}, {said})")
+    check(open(blank, "rb").read(4) == b"\x89PNG", "and that file is left as it was")
+
     # A page compressed as a fax: refused, with what to do.
     fax = os.path.join(folder, "fax.tiff")
     sheet.convert("1").save(fax, compression="group4")

@@ -50,6 +50,28 @@ with tempfile.TemporaryDirectory() as folder:
     first = [r for r in rows if r["页"] == "1"]
     right = sum(r["判定"] == "对" for r in first)
     check(str(right) in text.split(), f"the first marked page carries its score {right}")
+    # --record: every named sheet is a paper session with its score and its misses on the
+    # child's list; marked again, the sheets replace themselves and never count twice.
+    records = os.path.join(folder, "records.sqlite")
+    for time in range(2):
+        run = subprocess.run([TOOL, "--mark", os.path.join(folder, "scan.pdf"), "--csv", os.path.join(folder, f"r{time}.csv"),
+                              "--record", "--records", records], capture_output=True, text=True)
+        check(run.returncode == 0, f"--record run {time + 1}: exit 0 ({run.returncode}, {run.stderr})")
+        check(("以前记入过" in run.stderr) == (time == 1), "the second run says each sheet was recorded before")
+    import sqlite3
+    db = sqlite3.connect(records)
+    sessions = db.execute("SELECT child, right_count, asked_count FROM sessions WHERE paper=1").fetchall()
+    check(len(sessions) == 10, f"ten paper sessions, not twenty ({len(sessions)})")
+    by_child = {child: (right, asked) for child, right, asked in sessions}
+    for page in range(1, 11):
+        page_rows = [r for r in rows if r["页"] == str(page)]
+        child = page_rows[0]["姓名"]
+        right = sum(r["判定"] == "对" for r in page_rows)
+        missed = {r["题目"] for r in page_rows if r["判定"] == "错"}
+        listed = {p for (p,) in db.execute("SELECT problem FROM missed WHERE child=? AND retired=0", (child,))}
+        check(by_child.get(child) == (right, 100), f"{child}: the score of page {page} ({by_child.get(child)}, {right})")
+        check(listed == missed, f"{child}: the 错 of the page are on the child's list")
+    db.close()
     if PICTURES:
         subprocess.run(["pdftoppm", "-png", "-r", "70", "-f", "1", "-l", "1", "-singlefile", os.path.join(folder, "sheets.pdf"),
                         f"{PICTURES}-printed"], check=True)
