@@ -23,7 +23,8 @@ FORBIDDEN = {
     "print": ["practice/", "records/", "ui/", "app/", "tools/"],
     "marking": ["export/", "fonts/", "sheets/", "records/", "print/", "scan/", "markrun/", "ui/", "app/", "tools/"],
     "scan": ["export/", "fonts/", "sheets/", "records/", "print/", "markrun/", "ui/", "app/", "tools/"],
-    "markrun": ["records/", "ui/", "app/", "tools/"],
+    # Marking writes its results into the records, as practice does.
+    "markrun": ["ui/", "app/", "tools/"],
     "ui": ["app/", "tools/"],
 }
 # Plain C++: no Qt at all.
@@ -40,8 +41,10 @@ for layer, forbidden in FORBIDDEN.items():
                 checks.check(not any(included.startswith(f) for f in forbidden), f"{where} includes {included}")
                 if layer in WITHOUT_QT:
                     checks.check(not included.startswith("Q"), f"{where} includes Qt's {included}")
-# Printing and practice share the reader of the sheets; neither includes the other.
-APART = {"ui/practice": ["print/", "ui/Print"], "ui/PrintCommands": ["practice/", "ui/practice/"]}
+# Printing and practice share the reader of the sheets; neither includes the other. Marking in
+# the window stands on practice's records, never the other way round, and prints nothing itself.
+APART = {"ui/practice": ["print/", "ui/Print", "ui/marking/", "markrun/"], "ui/PrintCommands": ["practice/", "ui/practice/"],
+         "ui/marking": ["ui/Print", "ui/Form"]}
 for start, forbidden in APART.items():
     for folder, _, files in os.walk(os.path.join(ROOT, "ui")):
         for name in files:

@@ -182,9 +182,11 @@ MarkingWindow::MarkingWindow(const QStringList& files, const practice::Clock& cl
 }
 
 MarkingWindow::~MarkingWindow() {
+    // The pages in hand are finished and dropped: a second or so at most.
     if (m_thread) {
         m_cancel = true;
         m_thread->wait();
+        delete m_thread;
     }
 }
 
@@ -232,8 +234,8 @@ void MarkingWindow::Arrived(std::shared_ptr<MarkingBook::Page> page) {
     if (!m_cancel) {
         m_status->setText(QStringLiteral("正在读：第 %1 / %2 页").arg(m_progress->value()).arg(m_progress->maximum()));
     }
-    // 核对 goes on with the new pages' answers once the ones before are done.
-    if (m_right->currentWidget() == m_confirm && !m_confirm->inWrongPass()) m_confirm->ShowNext();
+    // 核对 waiting for more takes up the new page's answers; one being answered is left as it is.
+    if (m_right->currentWidget() == m_confirm && !m_confirm->current()) m_confirm->ShowNext();
 }
 
 void MarkingWindow::ShowStatus() {
@@ -250,7 +252,6 @@ void MarkingWindow::ReadingDone() {
     ShowStatus();
     m_progress->setValue(m_progress->maximum());
     m_cancelButton->hide();
-    emit allRead();
 }
 
 void MarkingWindow::AddRow(int index) {

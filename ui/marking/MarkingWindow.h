@@ -52,10 +52,6 @@ public:
     // already or answers are still 待核.
     void Record();
 
-signals:
-    void allRead();
-    void progressRequested(const QString& child);
-
 protected:
     void closeEvent(QCloseEvent* event) override;
 
