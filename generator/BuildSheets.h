@@ -64,14 +64,21 @@ public:
         return found;
     }
     void Store(int position, ProblemKey key) { m_slots[position] = key; }
+    ProblemKey At(int position) const { return m_slots[position]; }
 
 private:
     std::array<ProblemKey, kProblemsPerSheet + 1> m_slots{};  // slot 0 unused
 };
 
+// The problem at each position of the sheet just made: given problems take some of them.
+struct SheetProblems {
+    std::array<TwoOperandProblem, kTwoOperandPositions + 1> twoOperand{};  // [0] unused
+    std::array<ChainedProblem, kProblemsPerSheet - kTwoOperandPositions> chained{};
+};
+
 template <class Source, class Problem, class Attempt>
 bool FillPosition(Source& source, int position, ProblemList& list, std::u16string& out,
-                  std::uint64_t attempts, Attempt tryOnce) {
+                  std::uint64_t attempts, Attempt tryOnce, Problem& placed) {
     const LayoutForm form = FormOf(position);
     const int firstSlot = IsChainedForm(form) ? kTwoOperandPositions + 1 : 1;
     for (std::uint64_t attempt = 0; attempt < attempts; ++attempt) {
@@ -82,6 +89,7 @@ bool FillPosition(Source& source, int position, ProblemList& list, std::u16strin
         if (list.HoldsFrom(firstSlot, key)) continue;
         list.Store(position, key);
         AppendProblemText(out, position, *problem);
+        placed = *problem;
         return true;
     }
     return false;
@@ -89,12 +97,27 @@ bool FillPosition(Source& source, int position, ProblemList& list, std::u16strin
 
 }  // namespace detail
 
+// What the run hands a sheet once its 100 positions are filled, before the next sheet begins:
+// the list as the sheet left it and as the sheet before left it, the sheet's problems, and where
+// its text begins in the run's text.
+struct MadeSheet {
+    int index;  // from 0
+    Difficulty difficulty;
+    int limit;
+    detail::ProblemList& list;
+    const detail::ProblemList& before;
+    detail::SheetProblems& problems;
+    std::u16string& out;
+    std::size_t textStart;
+};
+
 // The generation run: sheetCount sheets of 100 problems each. A sheet count of 0 or less,
 // or a difficulty text other than "难", "中" and "易", gives an empty text without a word.
 // Settings that admit too few distinct problems are refused before anything is drawn.
-template <class Source>
-GenerationResult BuildSheets(Source& source, std::int16_t operandLimit, std::int16_t sheetCount,
-                             std::u16string_view difficultyText, const RunOptions& options = {}) {
+// `made` sees each sheet as it is finished (see MadeSheet); the plain run does nothing there.
+template <class Source, class Made>
+GenerationResult BuildSheetsWith(Source& source, std::int16_t operandLimit, std::int16_t sheetCount,
+                                 std::u16string_view difficultyText, const RunOptions& options, Made made) {
     GenerationResult result;
     const std::optional<Difficulty> difficulty = ParseDifficulty(difficultyText);
     if (sheetCount <= 0 || !difficulty) return result;
@@ -110,22 +133,34 @@ GenerationResult BuildSheets(Source& source, std::int16_t operandLimit, std::int
     out.reserve(static_cast<std::size_t>(sheetCount) * 1100);
     const auto twoOperand = [&](Source& s) { return TryTwoOperand(s, d, limit); };
     const auto chained = [&](Source& s) { return TryChained(s, d, limit); };
+    detail::SheetProblems problems;
     for (int sheet = 0; sheet < sheetCount; ++sheet) {
+        const detail::ProblemList before = list;
+        const std::size_t textStart = out.size();
         for (int position = 1; position <= kProblemsPerSheet; ++position) {
             const bool placed =
                 position <= kTwoOperandPositions
                     ? detail::FillPosition<Source, TwoOperandProblem>(source, position, list, out,
-                                                                      options.attemptsPerPosition, twoOperand)
-                    : detail::FillPosition<Source, ChainedProblem>(source, position, list, out,
-                                                                   options.attemptsPerPosition, chained);
+                                                                      options.attemptsPerPosition, twoOperand,
+                                                                      problems.twoOperand[position])
+                    : detail::FillPosition<Source, ChainedProblem>(
+                          source, position, list, out, options.attemptsPerPosition, chained,
+                          problems.chained[position - kTwoOperandPositions - 1]);
             if (!placed) {
                 result.outputText.clear();
                 result.refusal = GaveUpText(d, sheetCount);
                 return result;
             }
         }
+        made(MadeSheet{sheet, d, limit, list, before, problems, out, textStart});
     }
     return result;
+}
+
+template <class Source>
+GenerationResult BuildSheets(Source& source, std::int16_t operandLimit, std::int16_t sheetCount,
+                             std::u16string_view difficultyText, const RunOptions& options = {}) {
+    return BuildSheetsWith(source, operandLimit, sheetCount, difficultyText, options, [](const MadeSheet&) {});
 }
 
 }  // namespace pellarin
