@@ -49,7 +49,7 @@ extern "C" Q_DECL_EXPORT int pellarin_mark_scans(const PellarinMarkRequest* requ
     std::unique_ptr<PracticeRecords> records;
     std::string recordsPath;
     if (request->record) {
-        recordsPath = request->records ? request->records : markrun::DefaultRecordsPath().toStdString();
+        recordsPath = request->records ? request->records : PracticeRecords::DefaultPath();
         PracticeRecords::Error opening;
         QDir().mkpath(QFileInfo(QString::fromStdString(recordsPath)).absolutePath());
         records = PracticeRecords::Open(recordsPath, opening);

@@ -1,19 +1,8 @@
 #include "PaperRecords.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QStandardPaths>
 
 namespace markrun {
-
-QString DefaultRecordsPath() {
-    // The data folder is named after the program; pellarin-sheets' records are the window's.
-    const QString name = QCoreApplication::applicationName();
-    QCoreApplication::setApplicationName(QStringLiteral("Pellarin"));
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QCoreApplication::setApplicationName(name);
-    return folder + QStringLiteral("/practice.sqlite");
-}
 
 std::string SheetKey(const marking::CodedSheet& sheet, const std::string& child) {
     const std::vector<std::uint8_t> bytes = marking::EncodeSheet(sheet);

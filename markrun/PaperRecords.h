@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <string>
 
@@ -10,10 +9,6 @@
 // A marked sheet as the practice records keep it: the command line's --record and the marking
 // window save through these, so that a sheet counts the same wherever it was marked.
 namespace markrun {
-
-// The practice records' file in the user's data folder, whichever program asks: the window or
-// pellarin-sheets.
-QString DefaultRecordsPath();
 
 // A sheet's identity, the same on every scan of it: its code and the child it is recorded
 // for (a sheet printed without a name is the same paper for every child it was given to).

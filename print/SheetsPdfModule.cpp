@@ -73,3 +73,14 @@ extern "C" PELLARIN_EXPORTED int pellarin_write_sheets_pdf(const PellarinPdfRequ
     }
     return 0;
 }
+
+extern "C" PELLARIN_EXPORTED int pellarin_read_class_list(const char* bytes, std::size_t size, char* names,
+                                                          std::size_t namesSize, char* reason, std::size_t reasonSize) {
+    const class_list::Result list = class_list::Read(QByteArray(bytes, static_cast<qsizetype>(size)));
+    if (!list.problem.isEmpty()) {
+        std::snprintf(reason, reasonSize, "%s", list.problem.toUtf8().constData());
+        return 1;
+    }
+    std::snprintf(names, namesSize, "%s", list.names.join(QLatin1Char('\n')).toUtf8().constData());
+    return 0;
+}

@@ -35,4 +35,13 @@ using PellarinWriteSheetsPdf = int (*)(const PellarinPdfRequest* request);
 
 inline constexpr int kPdfListRefused = 2;
 
+// The names of a class list file's bytes (see ClassList.h), in UTF-8, a line each, written to
+// `names` (cut to `namesSize`). Returns 0, or 1 with why the list was refused in `reason`.
+// pellarin-sheets reads the list this way for sheets of each child's own, without Qt of its own.
+extern "C" {
+using PellarinReadClassList = int (*)(const char* bytes, std::size_t size, char* names, std::size_t namesSize,
+                                      char* reason, std::size_t reasonSize);
+}
+#define PELLARIN_CLASS_LIST_ENTRY "pellarin_read_class_list"
+
 #define PELLARIN_PDF_ENTRY "pellarin_write_sheets_pdf"

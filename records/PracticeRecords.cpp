@@ -7,6 +7,7 @@
 #include <thread>
 #include <unordered_set>
 
+#include "platform/DataFolder.h"
 #include "platform/Process.h"
 
 using practice::MissedEntry;
@@ -208,6 +209,45 @@ std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, 
     }
     error = {};
     return records;
+}
+
+std::unique_ptr<PracticeRecords> PracticeRecords::OpenToRead(const std::string& path, Error& error) {
+    sqlite3* db = nullptr;
+    const int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    std::unique_ptr<PracticeRecords> records(new PracticeRecords(db));
+    if (opened != SQLITE_OK) {
+        error = {FailureOf(opened), db ? sqlite3_errmsg(db) : sqlite3_errstr(opened)};
+        return nullptr;
+    }
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, 5000);
+    int objects = 0;
+    if (!records->Check() || !records->ReadInt("SELECT count(*) FROM sqlite_schema", objects)) {
+        error = records->m_error;
+        return nullptr;
+    }
+    // An empty file holds no records; read as records it would fail on every query.
+    if (objects == 0) {
+        error = {Failure::NotRecords, "empty"};
+        return nullptr;
+    }
+    error = {};
+    return records;
+}
+
+namespace {
+std::string& PathForTests() {
+    static std::string path;
+    return path;
+}
+}  // namespace
+
+void PracticeRecords::SetDefaultPathForTests(const std::string& path) { PathForTests() = path; }
+
+std::string PracticeRecords::DefaultPath() {
+    if (!PathForTests().empty()) return PathForTests();
+    const std::string folder = pellarin::UserDataFolder();
+    return (folder.empty() ? std::string(".") : folder) + "/Pellarin/practice.sqlite";
 }
 
 bool PracticeRecords::ReadInt(const char* sql, int& value) {

@@ -51,6 +51,13 @@ public:
     // Opens or creates the file; nothing when it cannot be used, with the reason in `error`.
     // A file another program is writing is waited for up to `busyMs`.
     static std::unique_ptr<PracticeRecords> Open(const std::string& path, Error& error, int busyMs = 5000);
+    // Opens the file only to read it: nothing is made, brought up to date or changed. Printing
+    // reads the children's lists this way.
+    static std::unique_ptr<PracticeRecords> OpenToRead(const std::string& path, Error& error);
+    // The user's own records: practice.sqlite in the program's data folder.
+    static std::string DefaultPath();
+    // Where tests keep theirs; empty for the user's own again.
+    static void SetDefaultPathForTests(const std::string& path);
     ~PracticeRecords();
 
     // Each change returns false when it could not be written, and each read nothing when it

@@ -13,11 +13,13 @@
 #include "Console.h"
 #include "pellarin-sheets_help.h"
 #include "generator/BuildSheets.h"
+#include "adapt/ChildSheets.h"
 #include "generator/NumberReading.h"
 #include "generator/Utf.h"
 #include "export/DocxWriter.h"
 #include "export/FilePlacement.h"
 #include "platform/SmallFile.h"
+#include "records/PracticeRecords.h"
 #ifdef PELLARIN_WITH_PDF
 #include "ModuleLoader.h"
 #include "markrun/MarkModule.h"
@@ -148,6 +150,10 @@ struct Options {
     bool marking = false;
     std::optional<std::string> csv, marked, records;
     bool record = false;  // the marked sheets also saved in the practice records
+    // A sheet for each child of the list, bringing back up to this many of the child's missed
+    // facts from the records.
+    std::optional<int> adapt;
+    bool sheetsGiven = false;
     bool sheetOptions = false;  // any option of making sheets given
 };
 
@@ -185,6 +191,18 @@ std::variant<Options, int> ParseOptions(const std::vector<std::string>& args) {
             options.record = true;
             continue;
         }
+        if (option == "--adapt") {
+            options.adapt = 10;
+            options.sheetOptions = true;
+            if (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1].find_first_not_of("0123456789") == std::string::npos) {
+                const std::string& count = args[++i];
+                if (count.size() > 2 || std::stoi(count) > 20) {
+                    return Usage("--adapt 后面每份试卷的错题数要在 0 到 20 之间，“" + count + "”不是");
+                }
+                options.adapt = std::stoi(count);
+            }
+            continue;
+        }
         options.sheetOptions = true;
         if (option == "--plain") {
             options.paper.plain = true;
@@ -206,6 +224,7 @@ std::variant<Options, int> ParseOptions(const std::vector<std::string>& args) {
                              "”不是");
             }
             (option == "--limit" ? options.limit : options.sheets) = *number;
+            options.sheetsGiven |= option == "--sheets";
         } else if (option == "--difficulty") {
             options.difficulty = pellarin::FromUtf8(value);
             if (!pellarin::ParseDifficulty(options.difficulty)) {
@@ -231,8 +250,14 @@ std::variant<Options, int> ParseOptions(const std::vector<std::string>& args) {
         if (options.records && !options.record) return Usage("--records 只和 --record 一起用");
         return options;
     }
-    if (options.csv || options.marked || options.record || options.records) {
-        return Usage("--csv、--marked、--record 和 --records 只和 --mark 一起用");
+    if (options.csv || options.marked || options.record) return Usage("--csv、--marked 和 --record 只和 --mark 一起用");
+    if (options.records && !options.adapt) return Usage("--records 只和 --mark --record 或 --adapt 一起用");
+    if (options.adapt) {
+        if (!options.namesFile) return Usage("--adapt 按名单上每个孩子的错题出题，要和 --names 名单一起用");
+        if (options.sheetsGiven) return Usage("--adapt 给名单上每个孩子出一份试卷，不和 --sheets 一起用");
+        if (options.docx) return Usage("--adapt 的试卷写成文字或 PDF，不和 --docx 一起用");
+        if (options.paper.className && !options.pdf) return Usage("--class 只和 --pdf 一起用");
+        return options;
     }
     if (options.docx && options.pdf) return Usage("--docx 和 --pdf 一次只能用一个");
     if (options.answersGiven && !options.pdf) return Usage("--answers 只和 --pdf 一起用");
@@ -284,6 +309,69 @@ int WriteDocx(const std::string& path, std::u16string text) {
 
 }  // namespace
 
+// The names of the class list, through the PDF module's reader of lists; false, said, when
+// they cannot be read.
+bool ListedNames(const Options& options, std::vector<std::string>& names) {
+#ifdef PELLARIN_WITH_PDF
+    std::string problem;
+    const auto read = reinterpret_cast<PellarinReadClassList>(LoadModuleEntry("pellarin-pdf", PELLARIN_CLASS_LIST_ENTRY, problem));
+    if (!read) {
+        std::fprintf(stderr, "pellarin-sheets：%s\n", problem.c_str());
+        return false;
+    }
+    const std::string& bytes = *options.paper.names;
+    std::vector<char> listed(bytes.size() * 2 + 16);
+    char reason[1024] = "";
+    if (read(bytes.data(), bytes.size(), listed.data(), listed.size(), reason, sizeof reason) != 0) {
+        std::fprintf(stderr, "pellarin-sheets：名单 %s：%s\n", options.paper.namesFile.c_str(), reason);
+        return false;
+    }
+    std::string name;
+    for (const char* c = listed.data(); ; ++c) {
+        if (*c == '\n' || *c == '\0') {
+            if (!name.empty()) names.push_back(name);
+            name.clear();
+            if (*c == '\0') break;
+        } else {
+            name += *c;
+        }
+    }
+    return true;
+#else
+    (void)options, (void)names;
+    std::fputs("pellarin-sheets：这个版本读不了名单\n", stderr);
+    return false;
+#endif
+}
+
+// A sheet for each child of the list with the child's own missed facts, as text or as a PDF.
+// The records are only read. A child not in them, or records that cannot be read, get plain
+// sheets, and standard error says so.
+int AdaptedSheets(Options& options) {
+    std::vector<std::string> names;
+    if (!ListedNames(options, names)) return 1;
+    if (names.empty()) {
+        std::fprintf(stderr, "pellarin-sheets：名单 %s 里没有名字，没有出题\n", options.paper.namesFile.c_str());
+        return 1;
+    }
+    const std::string path = options.records ? *options.records : PracticeRecords::DefaultPath();
+    adapt::ChildSheets made;
+    if (options.seed) {
+        pellarin::RandomSource source(*options.seed, &StillClock);
+        made = adapt::Make(source, names, path, options.limit, options.difficulty, *options.adapt);
+    } else {
+        made = adapt::Make(pellarin::ProgramRandomSource(), names, path, options.limit, options.difficulty, *options.adapt);
+    }
+    const pellarin::AdaptedRun& run = made.run;
+    if (run.result.refused()) {
+        std::fprintf(stderr, "pellarin-sheets：%s\n", pellarin::ToUtf8(run.result.refusal).c_str());
+        return 1;
+    }
+    for (const std::string& note : made.notes) std::fprintf(stderr, "pellarin-sheets：%s\n", note.c_str());
+    if (options.pdf) return WritePdf(*options.pdf, run.result.outputText, options.paper);
+    return WriteText(run.result.outputText);
+}
+
 int main(int argc, char** argv) {
     // A document cut off by Ctrl+C or a closed terminal leaves no private file behind.
     pellarin::InstallInterruptCleanUp();
@@ -294,6 +382,7 @@ int main(int argc, char** argv) {
     if (options.marking) return MarkScans(options.scans, *options.csv, options.marked, options.record, options.records);
     if (!ReadNames(options)) return 1;
 
+    if (options.adapt) return AdaptedSheets(options);
     pellarin::GenerationResult result =
         options.seed ? [&] {
             pellarin::RandomSource source(*options.seed, &StillClock);

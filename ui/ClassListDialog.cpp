@@ -1,5 +1,6 @@
 #include "ClassListDialog.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFormLayout>
@@ -8,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "FileDialog.h"
@@ -16,13 +18,6 @@
 #include "platform/NativePath.h"
 #include "platform/SmallFile.h"
 #include "print/ClassList.h"
-
-namespace {
-
-
-}  // namespace
-
-
 
 ClassListDialog::ClassListDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("ClassListDialog"));
@@ -45,12 +40,33 @@ ClassListDialog::ClassListDialog(QWidget* parent) : QDialog(parent) {
     buttons->addButton(fromFile, QDialogButtonBox::ActionRole);
     buttons->addButton(clear, QDialogButtonBox::ResetRole);
 
+    // Each child's own sheet: the sheets are made again, each with the child's missed facts.
+    m_adapt = new QCheckBox(QStringLiteral("按各人错题出题(&A)"), this);
+    m_adapt->setObjectName(QStringLiteral("AdaptSheets"));
+    m_adapt->setToolTip(QStringLiteral("每个孩子一份自己的试卷：放进练习记录里他还没练会的错题（最常错的在前），"
+                                       "其余的题照常出。打印出来的试卷和输出框里的不一样"));
+    m_adapt->setChecked(ProgramSettings().value(QStringLiteral("classList/adapt"), false).toBool());
+    m_perSheet = new QSpinBox(this);
+    m_perSheet->setObjectName(QStringLiteral("FactsPerSheet"));
+    m_perSheet->setRange(0, 20);
+    m_perSheet->setValue(ProgramSettings().value(QStringLiteral("classList/factsPerSheet"), 10).toInt());
+    m_perSheet->setSuffix(QStringLiteral(" 道"));
+    m_perSheet->setPrefix(QStringLiteral("每份最多 "));
+    m_perSheet->setAccessibleName(QStringLiteral("每份试卷最多放几道错题"));
+    m_perSheet->setEnabled(m_adapt->isChecked());
+    connect(m_adapt, &QCheckBox::toggled, m_perSheet, &QWidget::setEnabled);
+    auto* adapt = new QHBoxLayout;
+    adapt->addWidget(m_adapt);
+    adapt->addWidget(m_perSheet);
+    adapt->addStretch(1);
+
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("班级(&B):"), m_class);
     form->addRow(QStringLiteral("名单(&N):"), m_names);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(m_count);
+    layout->addLayout(adapt);
     layout->addWidget(buttons);
 
     for (auto key : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {
@@ -71,6 +87,7 @@ ClassListDialog::ClassListDialog(QWidget* parent) : QDialog(parent) {
 
 QStringList ClassListDialog::names() const { return class_list::FromText(m_names->toPlainText()); }
 QString ClassListDialog::className() const { return m_class->text().trimmed(); }
+int ClassListDialog::factsPerSheet() const { return m_adapt->isChecked() ? m_perSheet->value() : 0; }
 
 QStringList ClassListDialog::RememberedNames() { return RememberedClassNames(); }
 QString ClassListDialog::RememberedClass() { return ProgramSettings().value(QStringLiteral("classList/class")).toString(); }
@@ -79,6 +96,8 @@ void ClassListDialog::accept() {
     QSettings settings = ProgramSettings();
     settings.setValue(kClassNamesKey, names());
     settings.setValue(QStringLiteral("classList/class"), className());
+    settings.setValue(QStringLiteral("classList/adapt"), m_adapt->isChecked());
+    settings.setValue(QStringLiteral("classList/factsPerSheet"), m_perSheet->value());
     QDialog::accept();
 }
 

@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <QStringList>
 
+class QCheckBox;
 class QLineEdit;
+class QSpinBox;
 class QPlainTextEdit;
 class QLabel;
 
@@ -18,6 +20,9 @@ public:
 
     QStringList names() const;
     QString className() const;
+    // 按各人错题出题: each named child's sheet made again with up to this many of the child's
+    // missed facts from the practice records; 0 when not asked for.
+    int factsPerSheet() const;
 
     // What was given last time, as the dialog starts with it.
     static QStringList RememberedNames();
@@ -32,4 +37,6 @@ private:
     QLineEdit* m_class;
     QPlainTextEdit* m_names;
     QLabel* m_count;
+    QCheckBox* m_adapt;
+    QSpinBox* m_perSheet;
 };

@@ -338,6 +338,7 @@ void Form1::StartRun() {
         return;
     }
     m_output->setText(QString::fromStdU16String(result.outputText));
+    m_output->setRun({*limit, m_combo->currentText()});
     SetCommandEnabled(kStart, true);
     m_labels[10]->setText(QString::number(m_output->text().count(QChar(u'题'))));
     SetCommandEnabled(kExport, true);

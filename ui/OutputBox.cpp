@@ -37,6 +37,7 @@ QString OutputBox::text() const {
 
 void OutputBox::setText(const QString& text) {
     m_madeMs = QDateTime::currentMSecsSinceEpoch();
+    m_run.reset();
     FitWrapping(text, true);
     setPlainText(text);
 }

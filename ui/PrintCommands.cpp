@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -19,7 +20,9 @@
 #include "FileDialog.h"
 #include "MessageBox.h"
 #include "OutputBox.h"
+#include "adapt/ChildSheets.h"
 #include "export/DocumentWriter.h"
+#include "records/PracticeRecords.h"
 #include "platform/NativePath.h"
 #include "print/SheetPages.h"
 #include "sheets/SheetText.h"
@@ -67,6 +70,14 @@ bool PrintCommands::ChooseClassList(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted) return false;
     m_names = dialog.names();
     m_className = dialog.className();
+    m_factsPerSheet = dialog.factsPerSheet();
+    if (m_factsPerSheet > 0 && !m_names.isEmpty()) {
+        // Each child's own sheet: said once here, and on the preview's toolbar while it holds.
+        QStringList notes;
+        PrintedText(&notes);
+        MessageBox::Information(parent, QStringLiteral("按各人错题出题"), notes.join(QStringLiteral("\r\n")));
+        return true;
+    }
     int sheets = 0;
     for (const auto& section : sheet_text::Read(m_output->text())) sheets = std::max(sheets, section.sheet);
     if (m_names.size() > sheets) {
@@ -90,12 +101,40 @@ void PrintCommands::PaintOn(QPrinter* printer, bool answers) {
                             QStringLiteral("打印机没有准备好，或者无法写入所选的文件。") + kKept);
         return;
     }
-    sheet_pages::Paint(painter, *printer, m_output->text(), Paper(answers));
+    sheet_pages::Paint(painter, *printer, PrintedText(), Paper(answers));
     painter.end();
     if (printer->printerState() == QPrinter::Error) {
         MessageBox::Warning(m_window, QStringLiteral("打印失败"),
                             QStringLiteral("打印没有完成，请检查打印机或所选的文件。") + kKept);
     }
+}
+
+QString PrintCommands::PrintedText(QStringList* notes) const {
+    if (m_factsPerSheet <= 0 || m_names.isEmpty()) return m_output->text();
+    const std::optional<OutputBox::Run>& run = m_output->run();
+    if (!run) {
+        if (notes) {
+            *notes << QStringLiteral("输出框里的题目不是刚出的（修改过、粘贴的或清除了），不能按各人错题重新出题：打印的是输出框里的试卷。\r\n"
+                                     "请先点击“开始出题”，再选班级名单。");
+        }
+        return m_output->text();
+    }
+    std::vector<std::string> names;
+    for (const QString& name : m_names) names.push_back(name.toStdString());
+    // The same sheets in the preview, the print and the PDF: the seed is when the box's sheets
+    // were made, and the records are only read.
+    pellarin::RandomSource source(static_cast<std::uint64_t>(m_output->madeMs()), [] { return pellarin::ClockReading{0}; });
+    const adapt::ChildSheets made = adapt::Make(source, names, PracticeRecords::DefaultPath(), run->limit,
+                                                run->difficulty.toStdU16String(), m_factsPerSheet);
+    if (made.run.result.refused() || made.run.result.outputText.empty()) {
+        if (notes) *notes << QString::fromStdU16String(made.run.result.refusal);
+        return m_output->text();
+    }
+    if (notes) {
+        *notes << QStringLiteral("每个孩子一份自己的试卷（共 %1 份），和输出框里的试卷不一样：").arg(m_names.size());
+        for (const std::string& note : made.notes) *notes << QString::fromStdString(note);
+    }
+    return QString::fromStdU16String(made.run.result.outputText);
 }
 
 bool PrintCommands::HasSomethingToPrint(QWidget* parent) {
@@ -173,13 +212,28 @@ void PrintCommands::Preview(bool answers) {
             if (QWidget* button = toolbar->widgetForAction(action)) button->setFocusPolicy(Qt::TabFocus);
         }
     }
+    // With each child's own sheets, the preview says so: what it shows is not the box's text.
+    auto* adapted = new QLabel(&dialog);
+    adapted->setObjectName(QStringLiteral("AdaptedNote"));
+    adapted->setStyleSheet(QStringLiteral("color: #1a5fb4; padding: 0 8px;"));
+    auto sayAdapted = [this, adapted] {
+        QStringList notes;
+        if (m_factsPerSheet > 0 && !m_names.isEmpty()) PrintedText(&notes);
+        adapted->setText(notes.isEmpty() ? QString() : QStringLiteral("按各人错题出题：%1").arg(notes.front()));
+        adapted->setToolTip(notes.join(QLatin1Char('\n')));
+        adapted->setVisible(!notes.isEmpty());
+    };
+    sayAdapted();
+    if (auto* toolbar = dialog.findChild<QToolBar*>()) toolbar->addWidget(adapted);
     auto* preview = dialog.findChild<QPrintPreviewWidget*>();
     connect(keyForm, &QComboBox::currentIndexChanged, &dialog, [this, keyForm, preview] {
         m_keyForm = static_cast<sheet_pages::Answers>(keyForm->currentData().toInt());
         if (preview) preview->updatePreview();
     });
-    connect(classList, &QAction::triggered, &dialog, [this, &dialog, preview] {
-        if (ChooseClassList(&dialog) && preview) preview->updatePreview();
+    connect(classList, &QAction::triggered, &dialog, [this, &dialog, preview, sayAdapted] {
+        if (!ChooseClassList(&dialog)) return;
+        sayAdapted();
+        if (preview) preview->updatePreview();
     });
     connect(marks, &QAction::toggled, &dialog, [this, preview](bool on) {
         m_marks = on;
@@ -232,7 +286,7 @@ void PrintCommands::SaveAsPdf(bool answers, QWidget* parent) {
         QStringList said;
         sheet_pages::Options paper = Paper(answers);
         paper.said = &said;
-        const int pages = sheets_pdf::Write(pellarin::NativePath(path), m_output->text(), paper, true);
+        const int pages = sheets_pdf::Write(pellarin::NativePath(path), PrintedText(), paper, true);
         said.prepend(QStringLiteral("PDF 已保存（共 %1 页）：\r\n%2").arg(pages).arg(QDir::toNativeSeparators(path)));
         MessageBox::Information(parent, QStringLiteral("另存为 PDF"), said.join(QStringLiteral("\r\n")));
     } catch (const pellarin::DocumentError& e) {

@@ -38,6 +38,10 @@ private:
     sheet_pages::Options Paper(bool answers) const;
     // An empty box has nothing to print: the user is told what to do first.
     bool HasSomethingToPrint(QWidget* parent);
+    // What goes on paper: the box's text, or with 按各人错题出题 a sheet for each named child
+    // made again from the box's settings, with the child's missed facts; `notes` then says how
+    // many each child got, and why any did not.
+    QString PrintedText(QStringList* notes = nullptr) const;
 
     QWidget* m_window;
     OutputBox* m_output;
@@ -47,4 +51,5 @@ private:
     QStringList m_names;
     bool m_marks = true;  // sheets ready for marking by scan
     QString m_className;
+    int m_factsPerSheet = 0;  // 按各人错题出题: at most this many of each child's facts; 0 off
 };

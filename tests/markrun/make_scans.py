@@ -6,9 +6,10 @@ blurred, noisy, unevenly lit, JPEG-compressed, in grey or colour, one page upsid
 sideways and one a photo with the desk around it. The pages are wrapped in a PDF by img2pdf, as a scanning app
 would. Writes scan.pdf and truth.json (what each page's boxes hold) into OUT_DIR.
 
-With --grey-300 every page is a grey 300 dpi scan, as the benchmark's are.
+With --grey-300 every page is a grey 300 dpi scan, as the benchmark's are. With --wrong N every
+sheet has exactly N wrong answers, clearly wrong, and no blank: the rest are right.
 
-usage: make_scans.py PELLARIN_SHEETS DIGITS_DIR OUT_DIR [SHEETS] [SEED] [--grey-300]"""
+usage: make_scans.py PELLARIN_SHEETS DIGITS_DIR OUT_DIR [SHEETS] [SEED] [--grey-300] [--wrong N]"""
 import json
 import os
 import random
@@ -19,9 +20,10 @@ import numpy as np
 from PIL import Image, ImageFilter
 
 TOOL, DIGITS, OUT = sys.argv[1], sys.argv[2], sys.argv[3]
-SHEETS = int(sys.argv[4]) if len(sys.argv) > 4 else 10
-SEED = int(sys.argv[5]) if len(sys.argv) > 5 else 7
+SHEETS = int(sys.argv[4]) if len(sys.argv) > 4 and not sys.argv[4].startswith("--") else 10
+SEED = int(sys.argv[5]) if len(sys.argv) > 5 and not sys.argv[5].startswith("--") else 7
 PLAIN_300 = "--grey-300" in sys.argv
+WRONG = int(sys.argv[sys.argv.index("--wrong") + 1]) if "--wrong" in sys.argv else None
 RENDER_DPI = 300
 MM = RENDER_DPI / 25.4
 
@@ -155,10 +157,13 @@ def main():
         printed = sorted(p for p in os.listdir(OUT) if p.startswith("printed-"))[sheet]
         page = np.asarray(Image.open(os.path.join(OUT, printed)).convert("L"), dtype=np.float32)
         answers = []
+        wrong_at = set(rng.sample(range(100), WRONG)) if WRONG is not None else set()
         for i, problem in enumerate(sheets[sheet]):
             right = value(problem)
             roll = rng.random()
-            if roll < 0.05:
+            if WRONG is not None:
+                written = right + 11 if i in wrong_at else right
+            elif roll < 0.05:
                 written = None
             elif roll < 0.8:
                 written = right

@@ -23,7 +23,10 @@ QString PracticeStore::DefaultPath() {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/practice.sqlite");
 }
 
-void PracticeStore::SetPathForTests(const QString& path) { PathForTests() = path; }
+void PracticeStore::SetPathForTests(const QString& path) {
+    PathForTests() = path;
+    PracticeRecords::SetDefaultPathForTests(pellarin::NativePath(path));
+}
 
 PracticeStore::PracticeStore(QString path) : m_path(path.isEmpty() ? DefaultPath() : std::move(path)) {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
