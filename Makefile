@@ -96,6 +96,7 @@ sanitize: deps
 bench: build digits
 	./$(BUILD)/bench/pellarin_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	./$(BUILD)/bench/pellarin_tool_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	./$(BUILD)/bench/pellarin_adapt_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/pellarin_window_bench --benchmark_repetitions=5 \
 		--benchmark_report_aggregates_only=true
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/pellarin_print_bench --benchmark_repetitions=5 \

@@ -1,6 +1,7 @@
 #include "PrintCommands.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -76,7 +77,7 @@ bool PrintCommands::ChooseClassList(QWidget* parent) {
         QStringList notes;
         PrintedText(&notes);
         MessageBox::Information(parent, QStringLiteral("按各人错题出题"), notes.join(QStringLiteral("\r\n")));
-        return true;
+        if (m_output->run()) return true;
     }
     int sheets = 0;
     for (const auto& section : sheet_text::Read(m_output->text())) sheets = std::max(sheets, section.sheet);
@@ -216,15 +217,19 @@ void PrintCommands::Preview(bool answers) {
     auto* adapted = new QLabel(&dialog);
     adapted->setObjectName(QStringLiteral("AdaptedNote"));
     adapted->setStyleSheet(QStringLiteral("color: #1a5fb4; padding: 0 8px;"));
+    // A line of its own under the toolbar, where no narrow screen hides it.
+    if (auto* column = qobject_cast<QBoxLayout*>(dialog.layout())) column->insertWidget(1, adapted);
     auto sayAdapted = [this, adapted] {
         QStringList notes;
         if (m_factsPerSheet > 0 && !m_names.isEmpty()) PrintedText(&notes);
-        adapted->setText(notes.isEmpty() ? QString() : QStringLiteral("按各人错题出题：%1").arg(notes.front()));
+        QStringList shown = notes.mid(1);
+        if (shown.size() > 4) shown = shown.mid(0, 3) << QStringLiteral("……");
+        adapted->setText(notes.isEmpty() ? QString()
+                                         : QStringLiteral("按各人错题出题：%1 %2").arg(notes.front(), shown.join(QStringLiteral("；"))));
         adapted->setToolTip(notes.join(QLatin1Char('\n')));
         adapted->setVisible(!notes.isEmpty());
     };
     sayAdapted();
-    if (auto* toolbar = dialog.findChild<QToolBar*>()) toolbar->addWidget(adapted);
     auto* preview = dialog.findChild<QPrintPreviewWidget*>();
     connect(keyForm, &QComboBox::currentIndexChanged, &dialog, [this, keyForm, preview] {
         m_keyForm = static_cast<sheet_pages::Answers>(keyForm->currentData().toInt());

@@ -23,6 +23,12 @@
 #include "ui/ChineseTranslations.h"
 #include "ui/ClassListDialog.h"
 #include "ui/PrintCommands.h"
+#include "ui/practice/PracticeStore.h"
+#include "records/PracticeRecords.h"
+#include <QCheckBox>
+#include <QCryptographicHash>
+#include <QLabel>
+#include <QSpinBox>
 
 #ifndef Q_OS_WIN
 #include <sys/stat.h>  // mkfifo
@@ -346,6 +352,86 @@ private slots:
         compareWords(printed, tool);
         // Remembered for the next time.
         QCOMPARE(ClassListDialog::RememberedNames(), (QStringList{QStringLiteral("王小明"), QStringLiteral("李华")}));
+    }
+
+    // 按各人错题出题 in the class list: each named child's sheet made again from the box's
+    // settings with the child's missed facts from the records, said in a box and on the
+    // preview's toolbar; printed and saved as PDF alike; the records only read.
+    void eachChildsOwnSheetBringsBackTheChildsFacts() {
+        QSettings(QStringLiteral("Pellarin"), QStringLiteral("Pellarin")).clear();
+        QTemporaryDir folder;
+        const QString records = folder.filePath(QStringLiteral("practice.sqlite"));
+        PracticeStore::SetPathForTests(records);
+        const std::vector<std::string> facts{"45＋38=", "63－28=", "52－18＋21="};
+        {
+            PracticeRecords::Error error;
+            auto file = PracticeRecords::Open(records.toStdString(), error);
+            QVERIFY(file);
+            PracticeRecords::PaperSession paper;
+            paper.child = "王小明";
+            paper.key = "sheet";
+            paper.asked = 3;
+            for (const auto& fact : facts) {
+                paper.problems.push_back({fact, 1});
+                paper.outcome.missed.push_back({fact, 1});
+            }
+            QVERIFY(file->RecordPaper(paper, 20'000) != 0);
+        }
+        const QByteArray before = QCryptographicHash::hash(
+            [&] { QFile f(records); f.open(QIODevice::ReadOnly); return f.readAll(); }(), QCryptographicHash::Sha256);
+        // Sheets of a run of the window: its settings are what the children's sheets are made from.
+        text1(0)->setText(QStringLiteral("99"));
+        text1(2)->setText(QStringLiteral("2"));
+        clickFace(4);
+        QTRY_COMPARE(label(10)->text(), QStringLiteral("2"));
+        const QString box = text2()->text();
+
+        bool dialogSeen = false;
+        QTimer fill;
+        connect(&fill, &QTimer::timeout, this, [&] {
+            auto* dialog = QApplication::activeModalWidget();
+            if (!dialog || dialog->objectName() != QStringLiteral("ClassListDialog") || dialogSeen) return;
+            dialogSeen = true;
+            dialog->findChild<QPlainTextEdit*>(QStringLiteral("Names"))->setPlainText(QStringLiteral("王小明\n李华\n"));
+            auto* adapt = dialog->findChild<QCheckBox*>(QStringLiteral("AdaptSheets"));
+            auto* perSheet = dialog->findChild<QSpinBox*>(QStringLiteral("FactsPerSheet"));
+            QVERIFY(!perSheet->isEnabled());
+            adapt->setChecked(true);
+            QVERIFY(perSheet->isEnabled());
+            QCOMPARE(perSheet->value(), 10);
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        fill.start(20);
+        boxes.clear();
+        menuEntry(QStringLiteral("班级名单…"))->trigger();
+        QVERIFY(dialogSeen);
+        QCOMPARE(boxes.size(), 1u);
+        QVERIFY2(boxes[0].text.contains(QStringLiteral("第 1 份 王小明：3 道错题再练")), qPrintable(boxes[0].text));
+        QVERIFY2(boxes[0].text.contains(QStringLiteral("李华 不在练习记录里")), qPrintable(boxes[0].text));
+        QVERIFY(boxes[0].text.contains(QStringLiteral("和输出框里的试卷不一样")));
+        withPreview([this] { menuEntry(QStringLiteral("打印预览…"))->trigger(); }, [&](QPrintPreviewDialog* dialog) {
+            auto* note = dialog->findChild<QLabel*>(QStringLiteral("AdaptedNote"));
+            QVERIFY(note && note->text().startsWith(QStringLiteral("按各人错题出题：每个孩子一份自己的试卷")));
+            QVERIFY2(note->toolTip().contains(QStringLiteral("王小明：3 道")), qPrintable(note->toolTip()));
+            dialog->resize(1280, 760);
+            QCoreApplication::sendPostedEvents();
+            dialog->grab().save(QStringLiteral(PELLARIN_BUILD_DIR "/pellarin-print-adapted.png"));
+        });
+        QCOMPARE(text2()->text(), box);  // the box is left as it is
+
+        const QString pdf = folder.filePath(QStringLiteral("children.pdf"));
+        FileDialog::SetAnswerForTests([&](QWidget*, const FileDialog::Asked&) { return pdf; });
+        menuEntry(QStringLiteral("另存为 PDF…"))->trigger();
+        QVERIFY(QFileInfo::exists(pdf));
+        const QByteArray after = QCryptographicHash::hash(
+            [&] { QFile f(records); f.open(QIODevice::ReadOnly); return f.readAll(); }(), QCryptographicHash::Sha256);
+        QCOMPARE(after, before);
+        PracticeStore::SetPathForTests(QString());
+        QSettings(QStringLiteral("Pellarin"), QStringLiteral("Pellarin")).clear();
+        if (popplerMissing()) QSKIP("poppler's pdftotext runs on Linux only; the Linux build reads these pages");
+        const QString first = run(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", "-layout", pdf, "-"});
+        QVERIFY(first.contains(QStringLiteral("王小明")));
+        for (const auto& fact : facts) QVERIFY2(first.contains(QString::fromStdString(fact)), fact.c_str());
     }
 
     // The list's keys: Tab leaves the names for the buttons, Ctrl+Enter applies the list. A pipe

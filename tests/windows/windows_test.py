@@ -57,6 +57,25 @@ with tempfile.TemporaryDirectory() as folder:
     check(os.path.getsize(os.path.join(folder, "marked.pdf")) > 10000 if os.path.exists(os.path.join(folder, "marked.pdf"))
           else False, "the Windows program writes the marked pages")
 
+    # Recorded by the Windows program, then each child's own sheets made from those records on
+    # both systems: the same text, the same facts brought back.
+    records = os.path.join(folder, "practice.sqlite")
+    recorded = run(WINDOWS, "--mark", wine_path(scan), "--csv", wine_path(os.path.join(folder, "recorded.csv")),
+                   "--record", "--records", wine_path(records))
+    check(recorded.returncode == 0 and os.path.exists(records),
+          f"the Windows program records the marked sheets ({recorded.stderr.decode(errors='replace')[-300:]})")
+    names = os.path.join(folder, "names.txt")
+    with open(names, "w", encoding="utf-8") as f:
+        f.write("学生01\n学生02\n学生03\n学生04\n学生05\n")
+    adapt = ["--adapt", "10", "--seed", "17"]
+    linux = run(LINUX, "--names", names, "--records", records, *adapt)
+    windows = run(WINDOWS, "--names", wine_path(names), "--records", wine_path(records), *adapt)
+    said = windows.stderr.decode(errors="replace")
+    check(windows.returncode == 0 and windows.stdout == linux.stdout and len(linux.stdout) > 10000,
+          f"--adapt: the Windows sheets are byte for byte the Linux ones ({windows.returncode}, {said[-300:]})")
+    check("第 1 份 学生01：" in said and "道错题再练" in said and "学生05 不在练习记录里" in said,
+          f"and say what each child got ({said[-400:]})")
+
 with tempfile.TemporaryDirectory() as folder:
     documents = {}
     for name, tool, path in (("linux", LINUX, os.path.join(folder, "linux.docx")),
