@@ -155,6 +155,20 @@ private slots:
         QVERIFY(!TopLevel<MarkingWindow>());
     }
 
+    // pellarin-sheets' --record and --adapt find the records where the window keeps them.
+    void theCommandLineFindsTheWindowsRecords() {
+        const QString name = QCoreApplication::applicationName();
+        QCoreApplication::setApplicationName(QStringLiteral("Pellarin"));  // as the program names itself
+        QStandardPaths::setTestModeEnabled(false);
+        PracticeStore::SetPathForTests(QString());
+        const QString window = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/practice.sqlite");
+        const QString tool = QString::fromStdString(PracticeRecords::DefaultPath());
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setApplicationName(name);
+        QVERIFY(!tool.isEmpty());
+        QCOMPARE(QDir::cleanPath(QDir::fromNativeSeparators(tool)).toLower(), QDir::cleanPath(window).toLower());
+    }
+
     void aScanIsConfirmedByKeysRecordedAndNeverCountedTwice() {
         // Reading: the sheets appear as they are read, and the window answers meanwhile.
         FileDialog::SetAnswerForTests([this](QWidget*, const FileDialog::Asked&) { return scan(); });
