@@ -121,9 +121,9 @@ digits: test-deps
 		/usr/bin/python3 tools/model/prepare_digits.py $(DIGITS_CACHE)/npm/package $(DIGITS_CACHE); \
 	fi
 
-# Trains the digit recogniser again from the same data and seed, into scan/DigitWeights.cpp.
+# Trains the digit recogniser again from the same data and seed, into scan/digit-weights.bin.
 model: digits build
-	./$(BUILD)/tools/model/train-digits $(DIGITS_CACHE) scan/DigitWeights.cpp
+	./$(BUILD)/tools/model/train-digits $(DIGITS_CACHE) scan/digit-weights.bin
 	$(MAKE) build
 
 windows-deps:

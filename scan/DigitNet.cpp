@@ -1,5 +1,8 @@
 #include "DigitNet.h"
 
+#include <bit>
+#include <cstdint>
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -55,11 +58,23 @@ void Pool(const float* in, int channels, int side, float* out) {
 
 }  // namespace
 
-// The weights compiled in, from DigitWeights.cpp (written by the trainer).
-extern const float kDigitWeights[];
-extern const std::size_t kDigitWeightCount;
+// The weights compiled in: the bytes of scan/digit-weights.bin (written by the trainer), 32-bit
+// floats in little-endian order, read the same on every system.
+extern const unsigned char kDigitWeightBytes[];
+extern const std::size_t kDigitWeightByteCount;
 
-std::span<const float> TrainedWeights() { return {kDigitWeights, kDigitWeightCount}; }
+std::span<const float> TrainedWeights() {
+    static const std::vector<float> weights = [] {
+        std::vector<float> w(kDigitWeightByteCount / 4);
+        for (std::size_t i = 0; i < w.size(); ++i) {
+            const unsigned char* b = kDigitWeightBytes + 4 * i;
+            w[i] = std::bit_cast<float>(static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+                                        static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
+        }
+        return w;
+    }();
+    return weights;
+}
 
 Probabilities Classify(std::span<const float, kSide * kSide> image, std::span<const float> weights) {
     // Weights of another shape of network read nothing: every answer goes to a person.

@@ -1,9 +1,9 @@
 """The network's forward pass, computed independently with numpy from the weights compiled into
-the program (read out of their source), agrees with the program's own on held-out digits.
+the program (read from the file they are compiled from), agrees with the program's own on
+held-out digits.
 
-usage: digit_net_check.py CLASSIFY_DIGITS WEIGHTS.cpp DIGITS.bin"""
+usage: digit_net_check.py CLASSIFY_DIGITS WEIGHTS.bin DIGITS.bin"""
 import os
-import re
 import subprocess
 import sys
 
@@ -14,8 +14,7 @@ from checks import Checks  # noqa: E402
 
 HELPER, SOURCE, DIGITS = sys.argv[1:4]
 checks = Checks()
-body = open(SOURCE).read().split("kDigitWeights[] = {")[1].split("};")[0]
-w = np.array([float(v) for v in re.findall(r"[-+0-9.eE]+", body)], dtype=np.float64)
+w = np.fromfile(SOURCE, dtype="<f4").astype(np.float64)
 shapes = [("w1", (12, 1, 5, 5)), ("b1", (12,)), ("w2", (24, 12, 3, 3)), ("b2", (24,)), ("w3", (96, 1176)), ("b3", (96,)),
           ("w4", (11, 96)), ("b4", (11,))]
 layers, at = {}, 0

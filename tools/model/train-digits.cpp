@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <bit>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -467,17 +468,19 @@ int main(int argc, char** argv) {
     Measure("held-out MNIST", mnist, w);
     Measure("held-out fonts", fonts, w);
 
-    std::FILE* out = std::fopen(argv[2], "w");
+    // 32-bit floats in little-endian order, whatever this machine's order (scan/DigitNet.cpp
+    // reads them so); the seed is the file's only history.
+    std::FILE* out = std::fopen(argv[2], "wb");
     if (!out) {
         std::perror(argv[2]);
         return 1;
     }
-    std::fprintf(out, "// The digit recogniser's weights, written by `make model` (tools/model/train-digits.cpp,\n"
-                      "// seed %llu). Do not edit.\n#include <cstddef>\n#include <iterator>\n\nnamespace scan {\n"
-                      "extern const float kDigitWeights[];\nextern const std::size_t kDigitWeightCount;\n"
-                      "const float kDigitWeights[] = {\n",
-                 static_cast<unsigned long long>(seed));
-    for (std::size_t i = 0; i < w.size(); ++i) std::fprintf(out, "%.8g,%s", w[i], i % 8 == 7 ? "\n" : " ");
-    std::fprintf(out, "\n};\nconst std::size_t kDigitWeightCount = std::size(kDigitWeights);\n}  // namespace scan\n");
+    std::printf("seed %llu\n", static_cast<unsigned long long>(seed));
+    for (const float weight : w) {
+        const auto bits = std::bit_cast<std::uint32_t>(weight);
+        const unsigned char bytes[4] = {static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
+                                        static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
+        std::fwrite(bytes, 1, 4, out);
+    }
     return std::fclose(out) == 0 ? 0 : 1;
 }
