@@ -112,7 +112,7 @@ TEST(GivenProblems, WithoutGivenProblemsEveryRunIsTodays) {
         }
         ++runs;
     }
-    EXPECT_EQ(runs, 192);
+    EXPECT_EQ(runs, 672);
 }
 
 TEST(GivenProblems, FactsAreReadAsPrinted) {
