@@ -75,9 +75,14 @@ bool PrintCommands::ChooseClassList(QWidget* parent) {
     if (m_factsPerSheet > 0 && !m_names.isEmpty()) {
         // Each child's own sheet: said once here, and on the preview's toolbar while it holds.
         QStringList notes;
-        PrintedText(&notes);
+        const QString printed = PrintedText(&notes);
         MessageBox::Information(parent, QStringLiteral("按各人错题出题"), notes.join(QStringLiteral("\r\n")));
-        if (m_output->run()) return true;
+        if (m_output->run()) {
+            if (const QStringList said = sheets_pdf::NamesNotes(printed, Paper(false)); !said.isEmpty()) {
+                MessageBox::Information(parent, QStringLiteral("班级名单"), said.join(QStringLiteral("\r\n")));
+            }
+            return true;
+        }
     }
     int sheets = 0;
     for (const auto& section : sheet_text::Read(m_output->text())) sheets = std::max(sheets, section.sheet);

@@ -37,8 +37,6 @@ MarkingBook::Page MarkingBook::Prepare(markrun::MarkedPage page) {
     return out;
 }
 
-int MarkingBook::Add(markrun::MarkedPage page) { return Add(Prepare(std::move(page))); }
-
 int MarkingBook::Add(Page page) {
     m_pages.push_back(std::move(page));
     const int index = static_cast<int>(m_pages.size()) - 1;

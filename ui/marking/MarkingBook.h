@@ -31,11 +31,10 @@ public:
         bool operator==(const Item&) const = default;
     };
 
-    // A page read: recognised, or not (its reason is shown). Its cut-outs and its straightened
-    // picture are taken from page.marks.straight, which is then let go. Returns its index.
-    int Add(markrun::MarkedPage page);
-    // What the reader makes of a marked page for the book, on the reader's thread.
+    // What the reader makes of a marked page for the book, on the reader's thread: its cut-outs
+    // and its straightened picture are taken from page.marks.straight, which is then let go.
     static Page Prepare(markrun::MarkedPage page);
+    // A page read, recognised or not (its reason is shown); its index.
     int Add(Page page);
 
     const std::vector<Page>& pages() const { return m_pages; }
