@@ -5,27 +5,15 @@
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
+#include "BenchScan.h"
 #include "markrun/MarkRun.h"
 
 namespace {
 
-std::string Scan() {
-    const std::string folder = PELLARIN_BUILD_DIR "/bench-scan";
-    const std::string pdf = folder + "/scan.pdf";
-    if (!std::filesystem::exists(pdf)) {
-        const std::string command = "/usr/bin/python3 " PELLARIN_SOURCE_DIR "/tests/markrun/make_scans.py " PELLARIN_SHEETS_TOOL
-                                    " " PELLARIN_DIGITS_DIR " " + folder + " 40 11 --grey-300 > /dev/null";
-        if (std::system(command.c_str()) != 0) return {};
-    }
-    return pdf;
-}
-
 void MarkForty(benchmark::State& state) {
-    const std::string pdf = Scan();
+    const std::string pdf = FortyPageScan();
     if (pdf.empty()) {
         state.SkipWithError("the scan could not be made");
         return;

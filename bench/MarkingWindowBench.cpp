@@ -10,11 +10,10 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <random>
 
+#include "BenchScan.h"
 #include "practice/Clock.h"
 #include "ui/marking/ConfirmPanel.h"
 #include "ui/marking/MarkingWindow.h"
@@ -106,21 +105,9 @@ void KeyInConfirming(benchmark::State& state) {
 }
 BENCHMARK(KeyInConfirming)->Unit(benchmark::kMillisecond);
 
-// A 40-page scan in grey at 300 dpi, made once as the marking benchmark makes it.
-std::string Scan() {
-    const std::string folder = PELLARIN_BUILD_DIR "/bench-scan";
-    const std::string pdf = folder + "/scan.pdf";
-    if (!std::filesystem::exists(pdf)) {
-        const std::string command = "/usr/bin/python3 " PELLARIN_SOURCE_DIR "/tests/markrun/make_scans.py " PELLARIN_SHEETS_TOOL
-                                    " " PELLARIN_DIGITS_DIR " " + folder + " 40 11 --grey-300 > /dev/null";
-        if (std::system(command.c_str()) != 0) return {};
-    }
-    return pdf;
-}
-
 void FirstPageOfFortyShown(benchmark::State& state) {
     Application();
-    const std::string pdf = Scan();
+    const std::string pdf = FortyPageScan();
     if (pdf.empty()) {
         state.SkipWithError("the scan could not be made");
         return;

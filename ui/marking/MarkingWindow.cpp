@@ -57,6 +57,12 @@ scan::GreyImage GreyOf(const QByteArray& jpeg) {
 
 QString Escaped(const QString& text) { return text.toHtmlEscaped(); }
 
+// Where a file is offered to be saved: the documents folder where the desktop has one.
+QString DocumentsFolder() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return folder.isEmpty() || !QDir(folder).exists() ? QDir::homePath() : folder;
+}
+
 }  // namespace
 
 QString MarkingWindow::KeptPath(const QString& recordsPath) {
@@ -374,15 +380,20 @@ bool MarkingWindow::SaveCsv(const QString& path, QString& error) const {
 }
 
 void MarkingWindow::AskAndSavePdf() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
-    const QString path = FileDialog::Save(this, QStringLiteral("保存批改后的 PDF"), folder + QStringLiteral("/批改后的试卷.pdf"),
+    const QString path = FileDialog::Save(this, QStringLiteral("保存批改后的 PDF"), DocumentsFolder() + QStringLiteral("/批改后的试卷.pdf"),
                                           QStringLiteral("PDF 文件 (*.pdf)"), QStringLiteral("pdf"));
     if (path.isEmpty()) return;
-    // The dialog asked before replacing: what the teacher chose to replace makes way.
-    if (QFileInfo::exists(path)) QFile::remove(path);
+    // Written whole beside it first; only then does a file the teacher chose to replace make way.
+    const QString part = path + QStringLiteral(".part");
+    QFile::remove(part);
     QString error;
-    if (SaveMarkedPdf(path, error)) {
+    bool saved = SaveMarkedPdf(part, error);
+    if (saved) {
+        QFile::remove(path);
+        saved = QFile::rename(part, path);
+        if (!saved) error = QStringLiteral("文件写好了，但没能改名为这个名字（%1）").arg(QDir::toNativeSeparators(part));
+    }
+    if (saved) {
         MessageBox::Information(this, kTitle, QStringLiteral("批改后的试卷已保存到“%1”。").arg(QDir::toNativeSeparators(path)));
     } else {
         MessageBox::Warning(this, kTitle, QStringLiteral("无法写入“%1”：%2").arg(QDir::toNativeSeparators(path), error));
@@ -390,9 +401,7 @@ void MarkingWindow::AskAndSavePdf() {
 }
 
 void MarkingWindow::AskAndSaveCsv() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
-    const QString path = FileDialog::Save(this, QStringLiteral("导出 CSV"), folder + QStringLiteral("/批改结果.csv"),
+    const QString path = FileDialog::Save(this, QStringLiteral("导出 CSV"), DocumentsFolder() + QStringLiteral("/批改结果.csv"),
                                           QStringLiteral("CSV 文件 (*.csv)"), QStringLiteral("csv"));
     if (path.isEmpty()) return;
     QString error;
