@@ -53,7 +53,8 @@ for bad in ("6-1", "-", "e", ".", "--5", "+", "1e2", "12abc", " 3", "3 ", "0x10"
     for option in ("--sheets", "--limit"):
         r = run(option, bad, "--seed", "1")
         check(r.returncode == 2 and r.stdout == b"" and f"“{bad}”" in r.stderr.decode(),
-              f"{option} {bad!r} is refused, naming the argument")
+              f"{option} {bad!r} is refused, naming the argument "
+              f"({r.returncode}, {r.stdout[:80]!r}, {r.stderr.decode(errors='replace')[:200]!r})")
 for good, count in (("+3", 3), ("3.", 3), ("-0", 0), (".5", 0), ("2.50", 2), ("007", 7)):
     r = run("--sheets", good, "--seed", "1")
     check(r.returncode == 0 and r.stdout.decode().count("题") == count, f"--sheets {good} gives {count} sheets")
