@@ -182,7 +182,13 @@ private slots:
         auto* table = window->findChild<QTableWidget*>(QStringLiteral("MarkedSheets"));
         auto* bar = window->findChild<QProgressBar*>(QStringLiteral("MarkingProgress"));
         QTRY_VERIFY_WITH_TIMEOUT(table->rowCount() >= 1, 60000);
-        if (window->reading()) grab(window, "pellarin-marking-reading");
+        if (window->reading()) {
+            // The bar and the status count the pages shown.
+            QCOMPARE(bar->value(), table->rowCount());
+            auto* status = window->findChild<QLabel*>(QStringLiteral("MarkingStatus"));
+            QVERIFY2(status->text().startsWith(QStringLiteral("正在读：第 %1 / 3 页").arg(table->rowCount())), qPrintable(status->text()));
+            grab(window, "pellarin-marking-reading");
+        }
         QTRY_VERIFY_WITH_TIMEOUT(!window->reading(), 120000);
         QCOMPARE(bar->maximum(), 3);
         QCOMPARE(bar->value(), 3);

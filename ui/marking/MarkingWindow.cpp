@@ -235,10 +235,10 @@ void MarkingWindow::Arrived(std::shared_ptr<MarkingBook::Page> page) {
     } else {
         m_unreadable->addItem(QStringLiteral("%1：%2").arg(Where(marked), QString::fromStdString(marked.marks.reason)));
     }
-    m_progress->setValue(std::min(m_progress->maximum(), m_progress->value() + 1));
-    if (!m_cancel) {
-        m_status->setText(QStringLiteral("正在读：第 %1 / %2 页").arg(m_progress->value()).arg(m_progress->maximum()));
-    }
+    // Counted from the pages in the book: a fresh bar's value is -1, not 0.
+    const int read = static_cast<int>(m_book.pages().size());
+    m_progress->setValue(std::min(m_progress->maximum(), read));
+    if (!m_cancel) m_status->setText(QStringLiteral("正在读：第 %1 / %2 页").arg(read).arg(m_progress->maximum()));
     // 核对 waiting for more takes up the new page's answers; one being answered is left as it is.
     if (m_right->currentWidget() == m_confirm && !m_confirm->current()) m_confirm->ShowNext();
 }
