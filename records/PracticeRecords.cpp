@@ -168,13 +168,24 @@ std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, 
     // A file that is there is opened as it is; only a missing one is made, and a new file that
     // could not be set up (a disk already full) is taken away again rather than left empty.
     sqlite3* db = nullptr;
-    int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int opened = SQLITE_CANTOPEN;
     bool created = false;
-    if (opened == SQLITE_CANTOPEN) {
+    // SQLite quietly opens a write-protected file for reading only; practice would then lose
+    // every answer without a word. It does the same with a file another program creates at the
+    // very moment SQLite finds it missing for writing and tries it for reading: the file is
+    // writable by then, and opening it again gets it so.
+    for (int attempt = 0; attempt < 3; ++attempt) {
         sqlite3_close(db);
         db = nullptr;
-        opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        created = true;
+        opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        created = false;
+        if (opened == SQLITE_CANTOPEN) {
+            sqlite3_close(db);
+            db = nullptr;
+            opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+            created = true;
+        }
+        if (opened != SQLITE_OK || sqlite3_db_readonly(db, "main") != 1) break;
     }
     std::unique_ptr<PracticeRecords> records(new PracticeRecords(db));
     if (opened != SQLITE_OK) {
@@ -184,8 +195,6 @@ std::unique_ptr<PracticeRecords> PracticeRecords::Open(const std::string& path, 
     sqlite3_extended_result_codes(db, 1);
     // A second program practising at the same time holds the lock for a moment at most.
     sqlite3_busy_timeout(db, busyMs);
-    // SQLite quietly opens a write-protected file for reading only; practice would then lose
-    // every answer without a word.
     if (sqlite3_db_readonly(db, "main") == 1) {
         error = {Failure::ReadOnly, "read-only"};
         return nullptr;
