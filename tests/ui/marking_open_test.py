@@ -7,7 +7,6 @@ import os
 import subprocess
 import sys
 import tempfile
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from checks import Checks  # noqa: E402
@@ -35,11 +34,11 @@ program = None
 try:
     program = subprocess.Popen([PROGRAM, os.path.join(SCANS, "scan.pdf")], env=env,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    window = xdo.window("^批改纸质试卷 · scan.pdf$")
+    window = xdo.window("^批改纸质试卷 · scan.pdf")
     check(window is not None, "the marking window opens on the file")
-    # Read off the window's thread: the window answers while the pages are read; a picture of it
-    # once they are.
-    time.sleep(8)
+    # Read off the window's thread; the title loses its "（正在读）" once every page is read.
+    window = xdo.window("^批改纸质试卷 · scan.pdf$", seconds=60)
+    check(window is not None, "and reads it")
     subprocess.run(["import", "-window", window or "root", os.path.join(os.path.dirname(PROGRAM), "..",
                                                                          "pellarin-marking-opened.png")],
                    env=env, stderr=subprocess.DEVNULL)

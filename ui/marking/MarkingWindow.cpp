@@ -75,9 +75,11 @@ MarkingWindow::MarkingWindow(const QStringList& files, const practice::Clock& cl
     setAttribute(Qt::WA_DeleteOnClose);
     // The scan's name in the title, to tell two markings apart in the task bar.
     const QString first = files.isEmpty() ? QString() : QFileInfo(files.front()).fileName();
-    setWindowTitle(files.size() > 1 ? QStringLiteral("%1 · %2 等 %3 个文件").arg(kTitle, first).arg(files.size())
-                   : files.size() == 1 ? QStringLiteral("%1 · %2").arg(kTitle, first)
-                                       : kTitle);
+    // While the pages are read the title says so, in the task bar too.
+    setWindowTitle((files.size() > 1 ? QStringLiteral("%1 · %2 等 %3 个文件").arg(kTitle, first).arg(files.size())
+                    : files.size() == 1 ? QStringLiteral("%1 · %2").arg(kTitle, first)
+                                        : kTitle) +
+                   QStringLiteral("（正在读）"));
     m_book.Expect(decisions);
 
     m_status = new QLabel(this);
@@ -254,6 +256,7 @@ void MarkingWindow::ShowStatus() {
 }
 
 void MarkingWindow::ReadingDone() {
+    setWindowTitle(windowTitle().remove(QStringLiteral("（正在读）")));
     ShowStatus();
     m_progress->setValue(m_progress->maximum());
     m_cancelButton->hide();
