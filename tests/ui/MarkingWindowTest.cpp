@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QMimeData>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -153,6 +154,37 @@ private slots:
         entry->trigger();
         FileDialog::SetAnswerForTests(nullptr);
         QVERIFY(!TopLevel<MarkingWindow>());
+    }
+
+    // Files dragged from a file manager onto the output box or the window: the scans among them
+    // are marked and the box's text is left as it was; a drop without a scan is the box's own.
+    void scansDroppedOnTheWindowAreMarked() {
+        const auto drop = [](QWidget* target, const QStringList& files) {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const QString& file : files) urls << QUrl::fromLocalFile(file);
+            data.setUrls(urls);
+            const QPoint at = target->rect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(target, &enter);
+            QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(target, &dropped);
+        };
+        const QString notes = m_dir.filePath(QStringLiteral("notes.txt"));
+        drop(text2()->viewport(), {notes});
+        QVERIFY(!TopLevel<MarkingWindow>());
+        const QString text = text2()->toPlainText();
+
+        for (QWidget* target : {text2()->viewport(), static_cast<QWidget*>(form.get())}) {
+            drop(target, {notes, scan()});
+            auto* window = TopLevel<MarkingWindow>();
+            QVERIFY(window);
+            QVERIFY(QTest::qWaitFor([&] { return !window->reading(); }, 120000));
+            QCOMPARE(window->windowTitle(), QStringLiteral("批改纸质试卷 · scan.pdf"));
+            QCOMPARE(window->findChild<QTableWidget*>(QStringLiteral("MarkedSheets"))->rowCount(), 3);
+            QCOMPARE(text2()->toPlainText(), text);
+            delete window;
+        }
     }
 
     // pellarin-sheets' --record and --adapt find the records where the window keeps them.
