@@ -4,6 +4,7 @@ usage: windows_test.py LINUX_TOOL WINDOWS_TOOL WINE_RUN SETUP_EXE VERSION BUILD_
 import glob
 import hashlib
 import os
+import re
 import sqlite3
 import shutil
 import subprocess
@@ -31,6 +32,17 @@ def wine_path(path):
     return "Z:" + path.replace("/", "\\")
 
 
+MAKE_SCANS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "markrun", "make_scans.py")
+OPEN_WITH = r"HKLM\Software\Classes\Applications\pellarin.exe"
+SCAN_TYPES = [".pdf", ".png", ".jpg", ".jpeg"]
+
+
+def offered():
+    """The kinds of file whose "open with" list names the program."""
+    return [kind for kind in SCAN_TYPES
+            if run(WINE, "reg", "query", rf"HKLM\Software\Classes\{kind}\OpenWithList\pellarin.exe").returncode == 0]
+
+
 # --- The same bytes as on Linux ---------------------------------------------------------------
 for difficulty in ("难", "中", "易"):
     for limit in ("99", "50"):
@@ -42,8 +54,7 @@ for difficulty in ("难", "中", "易"):
 
 # Marking the same scans: the CSV is byte for byte the Linux one.
 with tempfile.TemporaryDirectory() as folder:
-    subprocess.run(["/usr/bin/python3", os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "markrun",
-                                                     "make_scans.py"), LINUX, DIGITS, folder, "4", "5"], check=True)
+    subprocess.run(["/usr/bin/python3", MAKE_SCANS, LINUX, DIGITS, folder, "4", "5"], check=True)
     scan = os.path.join(folder, "scan.pdf")
     photo = os.path.join(folder, "scan-04.png")
     linux = run(LINUX, "--mark", scan, photo, "--csv", os.path.join(folder, "linux.csv"))
@@ -237,6 +248,30 @@ else:
         program.kill()
         program.wait(timeout=60)
 
+    # "Open with" on a scan, as Explorer runs it: the command registered for PDFs and pictures
+    # opens the installed program's marking window on the file, a name with a space and Chinese.
+    said = run(WINE, "reg", "query", OPEN_WITH + r"\shell\open\command", "/ve").stdout.decode(errors="replace")
+    registered = re.search(r'REG_SZ\s+"([^"]+)" "%1"', said)
+    check(registered is not None and registered.group(1).lower() == r"c:\program files\pellarin\pellarin.exe",
+          f"the installer registers the program to open scans ({said.strip()!r})")
+    check(offered() == SCAN_TYPES, f"and offers it for PDFs and pictures ({offered()})")
+    if registered:
+        with tempfile.TemporaryDirectory() as folder:
+            subprocess.run(["/usr/bin/python3", MAKE_SCANS, LINUX, DIGITS, folder, "1", "5"], check=True,
+                           capture_output=True, timeout=300)
+            scan = os.path.join(folder, "三年级 扫描.pdf")
+            os.rename(os.path.join(folder, "scan.pdf"), scan)
+            opened = subprocess.Popen([WINE, registered.group(1), wine_path(scan)], env=env,
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                window = Xdo().window("^批改纸质试卷 · 三年级 扫描.pdf$", seconds=90)
+                check(window is not None, "which opens the marking window on the file and reads it")
+                if window:
+                    shot("pellarin-windows-open-with.png")
+            finally:
+                opened.kill()
+                opened.wait(timeout=60)
+
 # --- Uninstalling ---------------------------------------------------------------------------
 r = run(WINE, os.path.join(PROGRAM_FILES, "uninstall.exe"), "/S")
 # The uninstaller hands over to a copy of itself that may still be at work.
@@ -247,5 +282,6 @@ left = os.listdir(PROGRAM_FILES) if os.path.exists(PROGRAM_FILES) else []
 check(not os.path.exists(installed) and not [n for n in left if n.endswith((".dll", ".exe"))],
       f"the uninstaller removes the installed files (left: {left})")
 check(not os.path.exists(shortcut), "and the Start-menu entry")
+check(offered() == [] and run(WINE, "reg", "query", OPEN_WITH).returncode != 0, "and the offer to open scans")
 
 checks.finish()
