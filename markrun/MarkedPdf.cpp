@@ -28,6 +28,7 @@ const QColor kRed(215, 25, 32);
 
 struct MarkedPdf::State {
     std::string path;
+    bool replace = false;
     std::unique_ptr<pellarin::PendingFile> file;
     std::unique_ptr<PendingDevice> device;
     std::unique_ptr<QPdfWriter> writer;
@@ -36,10 +37,11 @@ struct MarkedPdf::State {
     double unit = 1;  // device units per millimetre
 };
 
-MarkedPdf::MarkedPdf(const std::string& path) : m_state(std::make_unique<State>()) {
+MarkedPdf::MarkedPdf(const std::string& path, bool replace) : m_state(std::make_unique<State>()) {
     State& s = *m_state;
     s.path = path;
-    if (pellarin::NameTaken(path)) Fail(EEXIST, path);
+    s.replace = replace;
+    if (!replace && pellarin::NameTaken(path)) Fail(EEXIST, path);
     int error = 0;
     s.file = pellarin::PendingFile::Create(path, error);
     if (!s.file) Fail(error, path);
@@ -133,7 +135,9 @@ void MarkedPdf::Finish() {
     s.writer.reset();
     if (s.device->failure() != 0) Fail(s.device->failure(), s.path);
     if (const int finishing = s.file->Finish(); finishing != 0) Fail(finishing, s.path);
-    if (const int placing = s.file->PlaceWithoutReplacing(); placing != 0) Fail(placing, s.path);
+    if (const int placing = s.replace ? s.file->PlaceReplacing() : s.file->PlaceWithoutReplacing(); placing != 0) {
+        Fail(placing, s.path);
+    }
 }
 
 }  // namespace markrun

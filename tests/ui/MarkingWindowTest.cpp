@@ -485,6 +485,12 @@ private slots:
         const QString pdf = m_dir.filePath(QStringLiteral("批改后.pdf"));
         QVERIFY2(window->SaveMarkedPdf(pdf, error), qPrintable(error));
         QVERIFY(QFileInfo(pdf).size() > 10000);
+        // Saved again over it, as after the dialog's question: replaced whole, nothing left beside it.
+        const QStringList files = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QVERIFY(QFile::resize(pdf, 10));
+        QVERIFY2(window->SaveMarkedPdf(pdf, error), qPrintable(error));
+        QVERIFY(QFileInfo(pdf).size() > 10000);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), files);
         window->close();
     }
 };

@@ -351,7 +351,7 @@ void MarkingWindow::ShowSummary() {
 
 bool MarkingWindow::SaveMarkedPdf(const QString& path, QString& error) const {
     try {
-        markrun::MarkedPdf pdf(path.toStdString());
+        markrun::MarkedPdf pdf(path.toStdString(), /*replace=*/true);  // the dialog asked first
         for (const MarkingBook::Page& page : m_book.pages()) {
             if (!page.page.marks.recognised || page.straightJpeg.isEmpty()) continue;
             markrun::MarkedPage marked = page.page;
@@ -385,17 +385,8 @@ void MarkingWindow::AskAndSavePdf() {
     const QString path = FileDialog::Save(this, QStringLiteral("保存批改后的 PDF"), DocumentsFolder() + QStringLiteral("/批改后的试卷.pdf"),
                                           QStringLiteral("PDF 文件 (*.pdf)"), QStringLiteral("pdf"));
     if (path.isEmpty()) return;
-    // Written whole beside it first; only then does a file the teacher chose to replace make way.
-    const QString part = path + QStringLiteral(".part");
-    QFile::remove(part);
     QString error;
-    bool saved = SaveMarkedPdf(part, error);
-    if (saved) {
-        QFile::remove(path);
-        saved = QFile::rename(part, path);
-        if (!saved) error = QStringLiteral("文件写好了，但没能改名为这个名字（%1）").arg(QDir::toNativeSeparators(part));
-    }
-    if (saved) {
+    if (SaveMarkedPdf(path, error)) {
         MessageBox::Information(this, kTitle, QStringLiteral("批改后的试卷已保存到“%1”。").arg(QDir::toNativeSeparators(path)));
     } else {
         MessageBox::Warning(this, kTitle, QStringLiteral("无法写入“%1”：%2").arg(QDir::toNativeSeparators(path), error));

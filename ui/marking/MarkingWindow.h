@@ -46,6 +46,7 @@ public:
     void Cancel();
     void StartConfirming();
     void ShowSummary();
+    // Each written whole before it takes the name, replacing a file there (the save dialog asked).
     bool SaveMarkedPdf(const QString& path, QString& error) const;
     bool SaveCsv(const QString& path, QString& error) const;
     // Puts the named sheets into the practice records, asking first where a sheet is there
