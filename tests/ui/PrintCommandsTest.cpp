@@ -16,6 +16,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+#include <memory>
 #include <QToolBar>
 
 #include "WindowFixture.h"
@@ -99,6 +102,24 @@ class PrintCommandsTest : public QObject, public WindowFixture {
         }
         menu->close();
         return found;
+    }
+
+    // The class list dialog is modal: a timer answers it with `answer` once it shows. `shown`
+    // says whether it did; the timer goes with the returned object.
+    struct ClassListAnswer {
+        QTimer timer;
+        bool shown = false;
+    };
+    std::unique_ptr<ClassListAnswer> answerClassList(std::function<void(QWidget*)> answer) {
+        auto answering = std::make_unique<ClassListAnswer>();
+        connect(&answering->timer, &QTimer::timeout, this, [state = answering.get(), answer = std::move(answer)] {
+            auto* dialog = QApplication::activeModalWidget();
+            if (!dialog || dialog->objectName() != QStringLiteral("ClassListDialog") || state->shown) return;
+            state->shown = true;
+            answer(dialog);
+        });
+        answering->timer.start(20);
+        return answering;
     }
 
 private slots:
@@ -282,18 +303,13 @@ private slots:
     // chosen, and again with the PDF, not from the printed sheets.
     void namesThePaperCannotHoldAreSaidOnce() {
         QSettings(QStringLiteral("Pellarin"), QStringLiteral("Pellarin")).clear();
-        QTimer fill;
-        connect(&fill, &QTimer::timeout, this, [&] {
-            auto* dialog = QApplication::activeModalWidget();
-            if (!dialog || dialog->objectName() != QStringLiteral("ClassListDialog")) return;
+        const auto answering = answerClassList([](QWidget* dialog) {
             dialog->findChild<QPlainTextEdit*>(QStringLiteral("Names"))
                 ->setPlainText(QStringLiteral("王小明\n") + QString(300, QLatin1Char('x')) +
                                QStringLiteral("\nनमस्ते\n"));  // Devanagari: no face here has it
             QTest::keyClick(dialog, Qt::Key_Return);
         });
-        fill.start(20);
         menuEntry(QStringLiteral("班级名单…"))->trigger();
-        fill.stop();
         QCOMPARE(boxes.size(), std::size_t{1});
         QVERIFY2(boxes[0].text.contains(QStringLiteral("太长")), qPrintable(boxes[0].text));
 #ifndef Q_OS_WIN
@@ -325,21 +341,15 @@ private slots:
         const QString printed = folder.filePath(QStringLiteral("printed.pdf"));
         const QString tool = folder.filePath(QStringLiteral("tool.pdf"));
         sheets({"--pdf", tool, "--answers=compact", "--names", list, "--class", "三年级二班"});
-        bool dialogSeen = false;
-        QTimer fill;
-        connect(&fill, &QTimer::timeout, this, [&] {
-            auto* dialog = QApplication::activeModalWidget();
-            if (!dialog || dialog->objectName() != QStringLiteral("ClassListDialog") || dialogSeen) return;
-            dialogSeen = true;
+        const auto answering = answerClassList([](QWidget* dialog) {
             dialog->findChild<QLineEdit*>(QStringLiteral("ClassName"))->setText(QStringLiteral("三年级二班"));
             dialog->findChild<QPlainTextEdit*>(QStringLiteral("Names"))->setPlainText(QStringLiteral("  王小明\n\n李华 \n"));
             QTest::keyClick(dialog, Qt::Key_Return);
         });
-        fill.start(20);
         withPreview([this] { menuEntry(QStringLiteral("打印预览（附答案）…"))->trigger(); },
                     [&](QPrintPreviewDialog* dialog) {
                         dialog->findChild<QAction*>(QStringLiteral("ClassList"))->trigger();
-                        QVERIFY(dialogSeen);
+                        QVERIFY(answering->shown);
                         // Two names for three sheets: no box, the third sheet stays blank.
                         QVERIFY(boxes.empty());
                         dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
@@ -386,12 +396,7 @@ private slots:
         QTRY_COMPARE(label(10)->text(), QStringLiteral("2"));
         const QString box = text2()->text();
 
-        bool dialogSeen = false;
-        QTimer fill;
-        connect(&fill, &QTimer::timeout, this, [&] {
-            auto* dialog = QApplication::activeModalWidget();
-            if (!dialog || dialog->objectName() != QStringLiteral("ClassListDialog") || dialogSeen) return;
-            dialogSeen = true;
+        const auto answering = answerClassList([](QWidget* dialog) {
             dialog->findChild<QPlainTextEdit*>(QStringLiteral("Names"))->setPlainText(QStringLiteral("王小明\n李华\n"));
             auto* adapt = dialog->findChild<QCheckBox*>(QStringLiteral("AdaptSheets"));
             auto* perSheet = dialog->findChild<QSpinBox*>(QStringLiteral("FactsPerSheet"));
@@ -401,10 +406,9 @@ private slots:
             QCOMPARE(perSheet->value(), 10);
             QTest::keyClick(dialog, Qt::Key_Return);
         });
-        fill.start(20);
         boxes.clear();
         menuEntry(QStringLiteral("班级名单…"))->trigger();
-        QVERIFY(dialogSeen);
+        QVERIFY(answering->shown);
         QCOMPARE(boxes.size(), 1u);
         QVERIFY2(boxes[0].text.contains(QStringLiteral("第 1 份 王小明：3 道错题再练")), qPrintable(boxes[0].text));
         QVERIFY2(boxes[0].text.contains(QStringLiteral("李华 不在练习记录里")), qPrintable(boxes[0].text));
@@ -444,12 +448,7 @@ private slots:
         QStringList chosen{fifo, QStringLiteral("/dev/zero")};
         FileDialog::SetAnswerForTests([&](QWidget*, const FileDialog::Asked&) { return chosen.isEmpty() ? QString() : chosen.takeFirst(); });
 #endif
-        bool applied = false;
-        QTimer fill;
-        connect(&fill, &QTimer::timeout, this, [&] {
-            auto* dialog = QApplication::activeModalWidget();
-            if (!dialog || dialog->objectName() != QStringLiteral("ClassListDialog") || applied) return;
-            applied = true;
+        const auto answering = answerClassList([this](QWidget* dialog) {
             auto* names = dialog->findChild<QPlainTextEdit*>(QStringLiteral("Names"));
             names->setFocus();
             names->setPlainText(QStringLiteral("甲\n乙"));
@@ -468,23 +467,18 @@ private slots:
 #endif
             QTest::keyClick(names, Qt::Key_Return, Qt::ControlModifier);
         });
-        fill.start(20);
         QVERIFY(form->findChild<PrintCommands*>()->ChooseClassList(form.get()));
-        QVERIFY(applied);
+        QVERIFY(answering->shown);
         FileDialog::SetAnswerForTests(nullptr);
         QCOMPARE(ClassListDialog::RememberedNames(), (QStringList{QStringLiteral("甲"), QStringLiteral("乙")}));
     }
 
     // More names than sheets: the user is told how many sheets are missing.
     void moreNamesThanSheetsSaysHowManyAreMissing() {
-        QTimer fill;
-        connect(&fill, &QTimer::timeout, this, [&] {
-            auto* dialog = QApplication::activeModalWidget();
-            if (!dialog || dialog->objectName() != QStringLiteral("ClassListDialog")) return;
+        const auto answering = answerClassList([](QWidget* dialog) {
             dialog->findChild<QPlainTextEdit*>(QStringLiteral("Names"))->setPlainText(QStringLiteral("甲\n乙\n丙\n丁\n戊"));
             QTest::keyClick(dialog, Qt::Key_Return);
         });
-        fill.start(20);
         QVERIFY(form->findChild<PrintCommands*>()->ChooseClassList(form.get()));
         QCOMPARE(boxes.size(), std::size_t{1});
         QVERIFY2(boxes[0].text.contains(QStringLiteral("还差 2 份")), qPrintable(boxes[0].text));
